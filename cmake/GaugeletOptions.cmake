@@ -1,0 +1,30 @@
+# Compiler settings every target of ours shares, carried by one interface target.
+add_library(gaugelet_options INTERFACE)
+add_library(gaugelet::options ALIAS gaugelet_options)
+
+if(MSVC)
+    target_compile_options(gaugelet_options INTERFACE /W4 /utf-8 /permissive-)
+    if(GAUGELET_WERROR)
+        target_compile_options(gaugelet_options INTERFACE /WX)
+    endif()
+else()
+    target_compile_options(gaugelet_options INTERFACE -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor)
+    if(GAUGELET_WERROR)
+        target_compile_options(gaugelet_options INTERFACE -Werror)
+    endif()
+endif()
+
+if(WIN32)
+    # Unicode Win32 APIs everywhere; Windows 10 is the oldest target.
+    target_compile_definitions(gaugelet_options INTERFACE UNICODE _UNICODE _WIN32_WINNT=0x0A00 WINVER=0x0A00)
+    # One self-contained executable: no libgcc, libstdc++ or winpthread DLLs beside it.
+    if(NOT MSVC)
+        target_link_options(gaugelet_options INTERFACE -static -static-libgcc -static-libstdc++)
+    endif()
+endif()
+
+if(GAUGELET_SANITIZE)
+    target_compile_options(gaugelet_options INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer
+                                                      -fno-sanitize-recover=undefined)
+    target_link_options(gaugelet_options INTERFACE -fsanitize=address,undefined)
+endif()

@@ -1,0 +1,61 @@
+#pragma once
+// Whole-file reads and writes with UTF-16 paths on Windows, and the shared output file of the log.
+
+#include <cstddef>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "platform/io_error.hpp"
+
+namespace platform {
+
+// Files and bodies read into memory are capped; a larger one is refused whole.
+inline constexpr std::size_t MAX_READ_BYTES = 1024 * 1024;
+
+struct ReadError {
+    enum class Kind { NotFound, TooLarge, Failed };
+    Kind kind = Kind::Failed;
+    IoError error;
+};
+
+// The whole file as bytes, or why it could not be read.
+[[nodiscard]] std::variant<std::string, ReadError> read_file(const std::filesystem::path& path,
+                                                             std::size_t max_bytes = MAX_READ_BYTES);
+
+// Replaces `path` with `contents` so that readers see the old file or the new one, never a part:
+// a temporary file beside it is written, flushed to disk and renamed over the target.
+[[nodiscard]] std::optional<IoError> write_file_atomic(const std::filesystem::path& path,
+                                                       std::string_view contents);
+
+// Copies `from` to `to`, failing when `to` already exists.
+[[nodiscard]] std::optional<IoError> copy_file_exclusive(const std::filesystem::path& from,
+                                                         const std::filesystem::path& to);
+
+// Creates the directory and any missing ancestors; an existing directory is success.
+[[nodiscard]] std::optional<IoError> create_directories(const std::filesystem::path& path);
+
+[[nodiscard]] bool path_exists(const std::filesystem::path& path);
+
+// A file opened for writing, created or truncated, that other processes may read, write and
+// delete while it is open. Each write() hands the whole text to the system at once.
+class SharedOutputFile {
+public:
+    [[nodiscard]] static std::variant<SharedOutputFile, IoError> create_truncated(const std::filesystem::path& path);
+
+    SharedOutputFile(SharedOutputFile&&) noexcept;
+    SharedOutputFile& operator=(SharedOutputFile&&) noexcept;
+    ~SharedOutputFile();
+
+    std::optional<IoError> write(std::string_view text);
+
+private:
+    struct Impl;
+    explicit SharedOutputFile(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace platform

@@ -1,0 +1,100 @@
+#include "settings/settings_write.hpp"
+
+#include <fmt/format.h>
+
+#include <nlohmann/json.hpp>
+
+#include "accounts/account_json.hpp"
+#include "platform/clock.hpp"
+#include "platform/file_io.hpp"
+#include "settings/settings_load.hpp"
+
+namespace settings {
+namespace {
+
+using OrderedJson = nlohmann::ordered_json;
+
+std::optional<std::string> keep_invalid_file_aside(const std::filesystem::path& path) {
+    const std::filesystem::path target = invalid_copy_path(path);
+    if (auto error = platform::copy_file_exclusive(path, target)) {
+        return fmt::format("cannot keep the invalid settings file aside: {}", platform::display(*error));
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::variant<std::string, EncodeError> encode_settings(const SettingsFile& settings) {
+    OrderedJson out = OrderedJson::object();
+    out["tray_offset"] = settings.tray_offset;
+    out["poll_interval_ms"] = settings.poll_interval_ms;
+    if (settings.language) {
+        out["language"] = *settings.language;
+    }
+    out["widget_visible"] = settings.widget_visible;
+    out["panel_theme"] = json_name(settings.panel_theme);
+    out["tray_metric"] = json_name(settings.tray_metric);
+    out["panel_on_tray_hover"] = settings.panel_on_tray_hover;
+    out["panel_on_corner_hover"] = settings.panel_on_corner_hover;
+    out["pinned"] = settings.pinned;
+    out["hot_corner"] = json_name(settings.hot_corner);
+    out["panel_layout"] = json_name(settings.panel_layout);
+    if (settings.tray_accounts) {
+        out["tray_accounts"] = *settings.tray_accounts;
+    }
+    if (!settings.accounts.empty()) {
+        OrderedJson list = OrderedJson::array();
+        for (const accounts::Account& account : settings.accounts) {
+            auto encoded = accounts::encode_account(account);
+            if (auto* error = std::get_if<std::string>(&encoded)) {
+                return EncodeError{*error};
+            }
+            list.push_back(std::move(std::get<OrderedJson>(encoded)));
+        }
+        out["accounts"] = std::move(list);
+    }
+    try {
+        return out.dump(2);
+    } catch (const nlohmann::json::exception& ex) {
+        // A language, id or e-mail that is not valid UTF-8 cannot be written as JSON.
+        return EncodeError{ex.what()};
+    }
+}
+
+std::filesystem::path invalid_copy_path(const std::filesystem::path& settings_path) {
+    std::filesystem::path plain = settings_path;
+    plain += ".invalid";
+    if (!platform::path_exists(plain)) {
+        return plain;
+    }
+    const auto stamp = platform::unix_seconds(platform::precise_now());
+    for (unsigned n = 1;; ++n) {
+        std::filesystem::path stamped = settings_path;
+        stamped += n == 1 ? fmt::format(".invalid-{}", stamp) : fmt::format(".invalid-{}-{}", stamp, n);
+        if (!platform::path_exists(stamped)) {
+            return stamped;
+        }
+    }
+}
+
+std::optional<std::string> write_settings_file(const std::filesystem::path& path, const SettingsFile& settings) {
+    if (path.has_parent_path()) {
+        (void)platform::create_directories(path.parent_path());  // a failure shows in the write below
+    }
+    auto text = encode_settings(settings);
+    if (auto* error = std::get_if<EncodeError>(&text)) {
+        return error->reason;
+    }
+    const LoadOutcome existing = read_settings_file(path);
+    if (existing.status == FileStatus::Invalid || existing.status == FileStatus::Unreadable) {
+        if (auto error = keep_invalid_file_aside(path)) {
+            return error;
+        }
+    }
+    if (auto error = platform::write_file_atomic(path, std::get<std::string>(text))) {
+        return platform::display(*error);
+    }
+    return std::nullopt;
+}
+
+}  // namespace settings
