@@ -28,3 +28,10 @@ if(GAUGELET_SANITIZE)
                                                       -fno-sanitize-recover=undefined)
     target_link_options(gaugelet_options INTERFACE -fsanitize=address,undefined)
 endif()
+
+if(GAUGELET_FUZZ)
+    # Coverage for libFuzzer in every library, with the sanitizers that turn silent faults into crashes.
+    target_compile_options(gaugelet_options INTERFACE -fsanitize=fuzzer-no-link,address,undefined
+                                                      -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+    target_link_options(gaugelet_options INTERFACE -fsanitize=address,undefined)
+endif()

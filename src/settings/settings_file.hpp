@@ -1,6 +1,7 @@
 #pragma once
 // What the settings file holds: the user's choices and the account list.
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -19,10 +20,14 @@ enum class PanelLayout { Columns, Vertical, Horizontal };
 
 inline constexpr std::uint32_t DEFAULT_POLL_INTERVAL_MS = 60000;
 
+// The language codes the program writes, in the order of the language indexes 0-9.
+inline constexpr std::array<std::string_view, 10> LANGUAGE_CODES = {"en", "nl", "es",    "fr", "de",
+                                                                    "ja", "ko", "zh-TW", "ru", "pt-BR"};
+
 struct SettingsFile {
     std::int32_t tray_offset = 0;
     std::uint32_t poll_interval_ms = DEFAULT_POLL_INTERVAL_MS;
-    std::optional<std::string> language;      // absent: follow the system
+    std::optional<std::string> language;  // absent: follow the system
     bool widget_visible = true;
     PanelTheme panel_theme = PanelTheme::HybridDark;
     TrayMetric tray_metric = TrayMetric::Both;
