@@ -1,0 +1,64 @@
+#pragma once
+// Where the sections, rows and bars of the panel go, in physical pixels at a given DPI.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "poller/usage_model.hpp"
+#include "settings/settings_file.hpp"
+#include "state/rect.hpp"
+
+namespace panel {
+
+// One box of the layout, relative to the content origin.
+struct PanelSection {
+    std::string title;  // "Claude" or "Codex"
+    bool is_claude = true;
+    std::vector<poller::UsageSnapshot> rows;  // in the order of the usage list
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+};
+
+struct Size {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+
+    friend constexpr bool operator==(const Size&, const Size&) = default;
+};
+
+// Width of the bar track: 5·s(1) + 5·s(10) − s(1), 54 px at 96 DPI.
+[[nodiscard]] std::int32_t bar_width(std::uint32_t dpi) noexcept;
+
+// Label column, gap, bar, gap and value text: 301 px at 96 DPI.
+[[nodiscard]] std::int32_t column_width(std::uint32_t dpi) noexcept;
+
+// Left edge of the content (s(3) + s(10)); section x values are relative to it.
+[[nodiscard]] std::int32_t content_left(std::uint32_t dpi) noexcept;
+
+// Bar rows of one account: 1 for a failed fetch (the "(unavailable)" line), else 5h and 7d plus
+// one per model for Claude.
+[[nodiscard]] std::size_t bar_row_count(const poller::UsageSnapshot& row) noexcept;
+
+[[nodiscard]] std::vector<PanelSection> layout_sections(settings::PanelLayout layout,
+                                                        const std::vector<poller::UsageSnapshot>& rows,
+                                                        std::uint32_t dpi);
+
+// The whole panel; 322 × 40 px at 96 DPI with no rows.
+[[nodiscard]] Size panel_size(settings::PanelLayout layout, const std::vector<poller::UsageSnapshot>& rows,
+                              std::uint32_t dpi);
+[[nodiscard]] Size panel_size(const std::vector<PanelSection>& sections, std::uint32_t dpi);
+
+// Width of a bar's fill: none at 0 % or below, else round(p × bar / 100) with p limited to
+// 0-100, at least as wide as the bar is high and at most the whole bar.
+[[nodiscard]] std::int32_t bar_fill_width(double percent, std::int32_t bar_width_px,
+                                          std::int32_t bar_height_px) noexcept;
+
+// The 1-DIP lines between sections (one fewer than there are sections), in panel pixels.
+[[nodiscard]] std::vector<state::Rect> separator_rects(settings::PanelLayout layout,
+                                                       const std::vector<PanelSection>& sections, Size panel,
+                                                       std::uint32_t dpi);
+
+}  // namespace panel
