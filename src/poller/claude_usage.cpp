@@ -1,0 +1,146 @@
+#include "poller/claude_usage.hpp"
+
+#include <fmt/format.h>
+
+#include "diagnostics/log.hpp"
+#include "poller/claude_usage_response.hpp"
+#include "poller/messages_fallback.hpp"
+#include "text/path_text.hpp"
+
+namespace poller {
+namespace {
+
+HttpRequest usage_request(const Endpoints& endpoints, const std::string& token) {
+    HttpRequest request;
+    request.url = endpoints.anthropic + "/api/oauth/usage";
+    request.headers = {{"Authorization", "Bearer " + token}, {"anthropic-beta", "oauth-2025-04-20"}};
+    return request;
+}
+
+std::string labels_of(const std::vector<ModelBar>& bars) {
+    std::string joined;
+    for (const ModelBar& bar : bars) {
+        if (!joined.empty()) {
+            joined += ", ";
+        }
+        joined += bar.label;
+    }
+    return joined;
+}
+
+// What the usage request gave: a reading, a rejection of the token, or a reason to fall back.
+enum class Outcome { Reading, AuthRejected, FallBack };
+
+Outcome ask_usage_endpoint(const std::filesystem::path& dir, const std::string& token,
+                           const ClaudeFetchContext& context, HttpClient& client, UsageData& reading) {
+    const HttpResult result = client.send(usage_request(context.endpoints, token));
+    if (std::holds_alternative<TransportError>(result)) {
+        diagnostics::log_owned(
+            fmt::format("usage endpoint transport error: {}; falling back to Messages API (model bars lost)",
+                        error_text(result)));
+        return Outcome::FallBack;
+    }
+    const HttpResponse& answer = *answer_of(result);
+    if (answer.status == 401 || answer.status == 403) {
+        diagnostics::log_owned(
+            fmt::format("usage endpoint returned auth error status {}; re-login required", answer.status));
+        return Outcome::AuthRejected;
+    }
+    if (std::holds_alternative<HttpStatusError>(result)) {
+        if (answer.status == 429) {
+            if (const auto retry_after = answer.header("Retry-After")) {
+                if (const auto until = retry_after_instant(*retry_after, context.now())) {
+                    context.cooldowns->start(dir, *until);
+                }
+            }
+        }
+        diagnostics::log_owned(fmt::format(
+            "usage endpoint status {}; falling back to Messages API (model bars lost)", answer.status));
+        return Outcome::FallBack;
+    }
+    auto document = answer.read_json();
+    const auto* json = std::get_if<Json>(&document);
+    auto decoded =
+        json != nullptr ? decode_usage_response(*json) : std::variant<UsageResponse, std::string>("");
+    if (json == nullptr || std::holds_alternative<std::string>(decoded)) {
+        diagnostics::log_line("usage endpoint returned non-JSON; falling back to Messages API");
+        return Outcome::FallBack;
+    }
+    reading = usage_from_response(std::get<UsageResponse>(decoded));
+    diagnostics::log_owned(fmt::format("usage endpoint ok: {} weekly_scoped [{}]", reading.model_bars.size(),
+                                       labels_of(reading.model_bars)));
+    return Outcome::Reading;
+}
+
+// One Messages reading supplies the reset instants the usage answer lacked; nothing else of it is kept.
+void fill_missing_resets(UsageData& reading, const std::string& token, const Endpoints& endpoints) {
+    if (reading.five_hour.resets_at && reading.seven_day.resets_at) {
+        return;
+    }
+    const FetchResult messages = fetch_usage_from_messages(token, endpoints);
+    if (const auto* extra = std::get_if<UsageData>(&messages)) {
+        if (!reading.five_hour.resets_at) {
+            reading.five_hour.resets_at = extra->five_hour.resets_at;
+        }
+        if (!reading.seven_day.resets_at) {
+            reading.seven_day.resets_at = extra->seven_day.resets_at;
+        }
+    }
+}
+
+}  // namespace
+
+std::string short_dir_name(const std::filesystem::path& dir) {
+    const std::filesystem::path name = dir.filename().empty() ? dir.parent_path().filename() : dir.filename();
+    const auto text = text::path_to_utf8(name);
+    return text && !text->empty() ? *text : "?";
+}
+
+FetchResult fetch_claude_usage(const std::filesystem::path& dir, const ClaudeFetchContext& context) {
+    const std::string name = short_dir_name(dir);
+    diagnostics::log_owned(fmt::format("poll claude account dir={}", name));
+    const std::optional<std::string> token = context.token ? context.token(dir) : std::nullopt;
+    if (!token) {
+        return FetchFailure::Failed;
+    }
+    auto client = make_http_client(context.endpoints.http);
+    if (!client) {
+        return FetchFailure::Failed;
+    }
+
+    UsageData reading;
+    Outcome outcome = Outcome::FallBack;
+    if (const auto until = context.cooldowns->active(dir, context.now())) {
+        diagnostics::log_owned(
+            fmt::format("usage endpoint cooling down after 429 for {} more second(s); using Messages API",
+                        (*until - context.now()) / platform::FILETIME_TICKS_PER_SECOND));
+    } else {
+        outcome = ask_usage_endpoint(dir, *token, context, *client, reading);
+    }
+    client.reset();  // the fallback builds its own client
+
+    if (outcome == Outcome::AuthRejected) {
+        return FetchFailure::AuthRejected;
+    }
+    if (outcome == Outcome::Reading) {
+        fill_missing_resets(reading, *token, context.endpoints);
+    } else {
+        FetchResult fallback = fetch_usage_from_messages(*token, context.endpoints);
+        if (const auto* failure = std::get_if<FetchFailure>(&fallback)) {
+            diagnostics::log_line("usage endpoint and Messages API fallback both failed");
+            return *failure;
+        }
+        reading = std::move(std::get<UsageData>(fallback));
+    }
+
+    if (!reading.model_bars.empty()) {
+        context.cache->store(dir, reading.model_bars);
+    } else if (auto cached = context.cache->lookup(dir)) {
+        reading.model_bars = std::move(*cached);
+        diagnostics::log_owned(
+            fmt::format("reusing {} cached weekly_scoped bar(s) for {}", reading.model_bars.size(), name));
+    }
+    return reading;
+}
+
+}  // namespace poller

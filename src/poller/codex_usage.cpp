@@ -1,0 +1,158 @@
+#include "poller/codex_usage.hpp"
+
+#include <fmt/format.h>
+
+#include "diagnostics/log.hpp"
+#include "poller/json_members.hpp"
+
+namespace poller {
+namespace {
+
+using strict_json::Json;
+using Members = std::vector<const Json*>;
+
+struct Window {
+    UsageBar bar;
+    std::optional<std::int64_t> limit_window_seconds;
+};
+
+std::variant<std::optional<Window>, std::string> window_of(const Json* value) {
+    if (value == nullptr) {
+        return std::optional<Window>();
+    }
+    auto members = record_members(*value, {"used_percent", "reset_at", "limit_window_seconds"},
+                                  "struct CodexRateLimitWindow");
+    if (auto* error = std::get_if<std::string>(&members)) {
+        return *error;
+    }
+    const Members& m = std::get<Members>(members);
+    if (m[0] == nullptr) {
+        return std::string("missing field `used_percent`");
+    }
+    if (m[1] == nullptr) {
+        return std::string("missing field `reset_at`");
+    }
+    if (!m[0]->is_number()) {
+        return fmt::format("invalid type: {}, expected f64", m[0]->type_name());
+    }
+    const auto reset_at = strict_json::as_i64(*m[1]);
+    if (!reset_at) {
+        return fmt::format("invalid type: {}, expected i64",
+                           m[1]->is_number_float() ? "floating point" : m[1]->type_name());
+    }
+    Window window;
+    window.bar.percent = m[0]->get<double>();
+    if (*reset_at >= 0) {
+        window.bar.resets_at = platform::file_time_from_unix_seconds(*reset_at);
+    }
+    // The length is only a hint; a value of another type is no hint.
+    if (m[2] != nullptr) {
+        window.limit_window_seconds = strict_json::as_i64(*m[2]);
+    }
+    return std::optional<Window>(window);
+}
+
+// 0 for the five-hour bar, 1 for the seven-day bar, by the window's own length where it gives one.
+std::optional<int> slot_by_length(const std::optional<Window>& window) {
+    if (!window || !window->limit_window_seconds) {
+        return std::nullopt;
+    }
+    if (*window->limit_window_seconds == FIVE_HOUR_WINDOW_SECONDS) {
+        return 0;
+    }
+    if (*window->limit_window_seconds == SEVEN_DAY_WINDOW_SECONDS) {
+        return 1;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::variant<std::optional<UsageData>, std::string> codex_usage_from_body(const Json& body) {
+    auto top = record_members(body, {"rate_limit"}, "struct CodexUsageResponse");
+    if (auto* error = std::get_if<std::string>(&top)) {
+        return *error;
+    }
+    const Json* rate_limit = std::get<Members>(top)[0];
+    if (rate_limit == nullptr) {
+        return std::optional<UsageData>();
+    }
+    auto details =
+        record_members(*rate_limit, {"primary_window", "secondary_window"}, "struct CodexRateLimitDetails");
+    if (auto* error = std::get_if<std::string>(&details)) {
+        return *error;
+    }
+    std::optional<Window> windows[2];
+    for (std::size_t i = 0; i < 2; ++i) {
+        auto decoded = window_of(std::get<Members>(details)[i]);
+        if (auto* error = std::get_if<std::string>(&decoded)) {
+            return *error;
+        }
+        windows[i] = std::get<std::optional<Window>>(decoded);
+    }
+    // Position decides unless the windows' lengths say otherwise without contradicting each other.
+    int slots[2] = {0, 1};
+    const std::optional<int> by_length[2] = {slot_by_length(windows[0]), slot_by_length(windows[1])};
+    if (by_length[0] || by_length[1]) {
+        const int first = by_length[0].value_or(by_length[1] ? 1 - *by_length[1] : 0);
+        const int second = by_length[1].value_or(1 - first);
+        if (first != second) {
+            slots[0] = first;
+            slots[1] = second;
+        }
+    }
+    UsageData usage;
+    UsageBar* bars[2] = {&usage.five_hour, &usage.seven_day};
+    for (std::size_t i = 0; i < 2; ++i) {
+        if (windows[i]) {
+            *bars[slots[i]] = windows[i]->bar;
+        }
+    }
+    return std::optional<UsageData>(std::move(usage));
+}
+
+FetchResult fetch_codex_usage(const std::string& access_token, const std::optional<std::string>& account_id,
+                              const Endpoints& endpoints) {
+    auto client = make_http_client(endpoints.http);
+    if (!client) {
+        return FetchFailure::Failed;
+    }
+    HttpRequest request;
+    request.url = endpoints.chatgpt + "/backend-api/wham/usage";
+    request.headers = {{"Authorization", "Bearer " + access_token}, {"User-Agent", "codex-cli"}};
+    if (account_id && !account_id->empty()) {
+        request.headers.push_back({"ChatGPT-Account-Id", *account_id});
+    }
+    const HttpResult result = client->send(request);
+    const HttpResponse* answer = answer_of(result);
+    if (answer != nullptr && (answer->status == 401 || answer->status == 403)) {
+        diagnostics::log_owned(fmt::format(
+            "Codex usage endpoint returned auth error status {}; refresh required", answer->status));
+        return FetchFailure::AuthRejected;
+    }
+    if (!std::holds_alternative<HttpResponse>(result)) {
+        diagnostics::log_owned(fmt::format("Codex usage endpoint request failed: {}", error_text(result)));
+        return FetchFailure::Failed;
+    }
+    auto document = answer->read_json();
+    std::variant<std::optional<UsageData>, std::string> reading = std::string();
+    if (auto* json = std::get_if<Json>(&document)) {
+        reading = codex_usage_from_body(*json);
+        if (auto* shape_error = std::get_if<std::string>(&reading)) {
+            reading = HttpResponse::json_error_text(*shape_error);
+        }
+    } else {
+        reading = std::get<std::string>(document);
+    }
+    if (auto* error = std::get_if<std::string>(&reading)) {
+        diagnostics::log_owned(fmt::format("unable to parse Codex usage response: {}", *error));
+        return FetchFailure::Failed;
+    }
+    auto& usage = std::get<std::optional<UsageData>>(reading);
+    if (!usage) {
+        return FetchFailure::Failed;
+    }
+    return std::move(*usage);
+}
+
+}  // namespace poller
