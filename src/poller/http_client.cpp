@@ -21,6 +21,7 @@ struct HttpClient::State {
     // One handle for the client's requests and redirects, so a second request to the same host
     // may reuse the connection.
     curl::UniqueEasy easy;
+    bool used = false;  // a used handle is reset before its next request
 };
 
 namespace {
@@ -177,7 +178,7 @@ std::string transport_message(std::string_view url, const Exchange& exchange) {
 
 class Round {
   public:
-    Round(const HttpClient::State& state, CURL* easy) : state_(state), easy_(easy) {}
+    Round(HttpClient::State& state, CURL* easy) : state_(state), easy_(easy) {}
 
     // One request without following redirects; nothing when it ran (see `exchange`), else why
     // it was not sent.
@@ -191,7 +192,7 @@ class Round {
         ok_ = ok_ && curl_easy_setopt(easy_, option, value) == CURLE_OK;
     }
 
-    const HttpClient::State& state_;
+    HttpClient::State& state_;
     CURL* easy_;
     bool ok_ = true;
 };
@@ -223,7 +224,10 @@ std::optional<std::string> Round::run(const std::string& method, const std::stri
     }
 
     char error_buffer[CURL_ERROR_SIZE] = {};
-    curl_easy_reset(easy_);
+    if (state_.used) {
+        curl_easy_reset(easy_);
+    }
+    state_.used = true;
     set(CURLOPT_ERRORBUFFER, error_buffer);
     set(CURLOPT_URL, url.c_str());
     set(CURLOPT_NOSIGNAL, 1L);
@@ -293,7 +297,11 @@ std::optional<std::string> Round::run(const std::string& method, const std::stri
         refused = "libcurl refused an option";
     }
     // The handle outlives this frame's buffer, list and callbacks' data.
-    curl_easy_reset(easy_);
+    (void)curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, static_cast<char*>(nullptr));
+    (void)curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, static_cast<curl_slist*>(nullptr));
+    (void)curl_easy_setopt(easy_, CURLOPT_POSTFIELDS, static_cast<const char*>(nullptr));
+    (void)curl_easy_setopt(easy_, CURLOPT_HEADERDATA, static_cast<void*>(nullptr));
+    (void)curl_easy_setopt(easy_, CURLOPT_WRITEDATA, static_cast<void*>(nullptr));
     return refused;
 }
 
@@ -412,7 +420,7 @@ std::optional<HttpClient> make_http_client(HttpSettings settings) {
         }
         auto state = std::make_unique<HttpClient::State>();
         state->easy.reset(curl_easy_init());
-        if (!state->easy) {
+        if (!state->easy || curl_easy_setopt(state->easy.get(), CURLOPT_NOSIGNAL, 1L) != CURLE_OK) {
             return std::nullopt;
         }
         if (settings.ca_file) {
