@@ -1,0 +1,55 @@
+#pragma once
+// The context menu as data: entries, identifiers, check marks and texts, built fresh from the
+// settings and accounts at every opening.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "accounts/account.hpp"
+#include "localization/language.hpp"
+#include "menu/menu_commands.hpp"
+#include "settings/settings_file.hpp"
+
+namespace menu {
+
+struct MenuEntry {
+    enum class Kind { Command, Submenu, Separator };
+    Kind kind = Kind::Command;
+    std::string text;
+    std::uint32_t id = 0;  // commands only
+    bool checked = false;
+    std::vector<MenuEntry> children;  // submenus only
+
+    friend bool operator==(const MenuEntry&, const MenuEntry&) = default;
+};
+
+// What the menu shows, copied from the application state when it opens.
+struct MenuInput {
+    localization::Language language = localization::Language::English;
+    settings::PanelTheme panel_theme = settings::PanelTheme::HybridDark;
+    settings::TrayMetric tray_metric = settings::TrayMetric::Both;
+    settings::TrayCorner hot_corner = settings::TrayCorner::TopLeft;
+    settings::PanelLayout panel_layout = settings::PanelLayout::Columns;
+    bool panel_on_tray_hover = true;
+    bool panel_on_corner_hover = false;
+    bool autostart = false;  // the Run entry exists
+    std::vector<accounts::Account> accounts;
+    std::optional<std::vector<std::string>> tray_accounts;
+};
+
+// The root menu's entries: Accounts ▸, Settings ▸, separator, Exit.
+[[nodiscard]] std::vector<MenuEntry> build_context_menu(const MenuInput& input);
+
+// "Claude — label" / "Codex — label", the label being the e-mail, else the id.
+[[nodiscard]] std::string account_entry_text(const accounts::Account& account);
+
+// The tray selection after toggling account `index`: an absent list first becomes every id in
+// account order; the id is then removed if listed, else appended. An index past the end leaves
+// the list as it is (still made explicit).
+[[nodiscard]] std::vector<std::string> toggled_tray_accounts(
+    const std::vector<accounts::Account>& accounts,
+    const std::optional<std::vector<std::string>>& tray_accounts, std::size_t index);
+
+}  // namespace menu

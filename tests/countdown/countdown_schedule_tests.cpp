@@ -1,0 +1,63 @@
+#include <gtest/gtest.h>
+
+#include "window/countdown_schedule.hpp"
+
+namespace {
+
+using platform::FileTime;
+using window::CountdownTimers;
+
+constexpr FileTime NOW = 134100000000000000ULL;
+constexpr FileTime SECOND = platform::FILETIME_TICKS_PER_SECOND;
+
+poller::UsageSnapshot with_resets(std::optional<FileTime> five, std::optional<FileTime> seven,
+                                  std::optional<FileTime> model = std::nullopt) {
+    poller::UsageData data;
+    data.five_hour.resets_at = five;
+    data.seven_day.resets_at = seven;
+    if (model) {
+        data.model_bars.push_back({"Opus", {10.0, model}});
+    }
+    return {"claude-1", std::nullopt, data, accounts::Provider::Claude};
+}
+
+FileTime in(std::int64_t seconds) {
+    return static_cast<FileTime>(static_cast<std::int64_t>(NOW) +
+                                 seconds * static_cast<std::int64_t>(SECOND));
+}
+
+TEST(CountdownSchedule, BeforeTheFirstPollBothTimersStop) {
+    EXPECT_EQ(window::plan_countdown_timers(false, {with_resets(in(5), in(5))}, NOW),
+              (CountdownTimers{true, std::nullopt, std::nullopt}));
+    EXPECT_EQ(window::plan_countdown_timers(true, {}, NOW), CountdownTimers{})
+        << "empty usage changes nothing";
+}
+
+TEST(CountdownSchedule, WakesOneSecondAfterTheNextDisplayedChange) {
+    struct Case {
+        std::vector<poller::UsageSnapshot> usage;
+        std::optional<std::uint32_t> countdown, retry;
+    };
+    const poller::UsageSnapshot failed{"codex-1", std::nullopt, std::nullopt, accounts::Provider::Codex};
+    const Case cases[] = {
+        {{with_resets(in(30), std::nullopt)}, 1000, std::nullopt},   // seconds tick
+        {{with_resets(in(125), std::nullopt)}, 6000, std::nullopt},  // 2m -> next minute in 5 s
+        {{with_resets(in(120), std::nullopt)}, 1000, std::nullopt},
+        {{with_resets(in(86400 + 1800), std::nullopt)}, 1801000, std::nullopt},      // hours beyond a day
+        {{with_resets(in(86399), std::nullopt)}, 60000, std::nullopt},               // 59 + 1 seconds
+        {{with_resets(in(3 * 3600 + 61), in(86400 * 3 + 10))}, 2000, std::nullopt},  // smallest over all bars
+        {{with_resets(in(86400 * 3 + 10), std::nullopt, in(45))}, 1000, std::nullopt},  // model bars count
+        {{with_resets(std::nullopt, std::nullopt), failed}, 60000, std::nullopt},       // nothing counts down
+        {{with_resets(in(0), in(600))}, 1000, 5000},                                    // reached exactly now
+        {{with_resets(in(-1), std::nullopt), with_resets(in(-100), std::nullopt)}, 60000, 5000},
+        {{with_resets(NOW + SECOND / 2, std::nullopt)}, 1000, std::nullopt},  // under a second left
+    };
+    for (const Case& c : cases) {
+        const CountdownTimers plan = window::plan_countdown_timers(true, c.usage, NOW);
+        EXPECT_FALSE(plan.kill_countdown_and_retry);
+        EXPECT_EQ(plan.countdown_ms, c.countdown);
+        EXPECT_EQ(plan.retry_poll_ms, c.retry);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include "tray_icon/tray_spec.hpp"
+
+namespace {
+
+using accounts::Account;
+using accounts::Provider;
+using tray_icon::TrayAction;
+using tray_icon::TrayIconSpec;
+
+constexpr platform::FileTime NOW = 134100000000000000ULL;
+
+std::optional<platform::LocalTime> no_clock(platform::FileTime) noexcept {
+    return std::nullopt;
+}
+
+Account account(std::string id, Provider provider, std::optional<std::string> email = std::nullopt) {
+    return Account{std::move(id), provider, {}, std::move(email), 0};
+}
+
+poller::UsageSnapshot reading(std::string id, Provider provider, double five, double seven) {
+    poller::UsageData data;
+    data.five_hour.percent = five;
+    data.seven_day = {seven, NOW + 90 * platform::FILETIME_TICKS_PER_SECOND};
+    return {std::move(id), std::nullopt, data, provider};
+}
+
+TEST(TrayUid, NumberedIdsAndTheHashRule) {
+    const std::pair<const char*, std::uint32_t> cases[] = {
+        {"claude-3", 4099},  {"codex-3", 8195},   {"claude-0", 4096},
+        {"claude-+7", 4103}, {"codex-007", 8199}, {"claude-4294963199", 4294967295u},
+    };
+    for (const auto& [id, uid] : cases) {
+        EXPECT_EQ(tray_icon::tray_uid(id), uid) << id;
+    }
+    // Everything else hashes into 0x3000-0x3FFF.
+    for (const char* id : {"claude-x", "claude-", "codex--1", "claude-1 ", "other", "", "claude-4294963200",
+                           "claude-99999999999"}) {
+        const std::uint32_t uid = tray_icon::tray_uid(id);
+        EXPECT_GE(uid, 12288u) << id;
+        EXPECT_LE(uid, 16383u) << id;
+    }
+    // h = 'a' × 31 + 'b' = 97 × 31 + 98 = 3105 = 0xC21
+    EXPECT_EQ(tray_icon::tray_uid("ab"), 0x3C21u);
+    EXPECT_EQ(tray_icon::tray_uid(""), 0x3000u);
+}
+
+TEST(TraySelection, AbsentListMeansAllInAccountOrder) {
+    const std::vector<Account> accounts = {account("claude-1", Provider::Claude),
+                                           account("codex-1", Provider::Codex),
+                                           account("claude-2", Provider::Claude)};
+    EXPECT_EQ(tray_icon::tray_account_selection(accounts, std::nullopt), accounts);
+    const auto picked = tray_icon::tray_account_selection(
+        accounts, std::vector<std::string>{"claude-2", "gone-9", "claude-1"});
+    ASSERT_EQ(picked.size(), 2u);
+    EXPECT_EQ(picked[0].id, "claude-1") << "account order, not list order";
+    EXPECT_EQ(picked[1].id, "claude-2");
+    EXPECT_TRUE(tray_icon::tray_account_selection(accounts, std::vector<std::string>{}).empty());
+}
+
+TEST(TraySpecs, MetricPicksTheBarsWhileTheTooltipListsBoth) {
+    tray_icon::TrayInput input;
+    input.accounts = {account("claude-1", Provider::Claude, "me@example.com"),
+                      account("codex-2", Provider::Codex)};
+    input.usage = {reading("codex-2", Provider::Codex, 12.5, 40.0),
+                   reading("claude-1", Provider::Claude, 37, 80)};
+    input.panel_theme = settings::PanelTheme::HybridLight;
+
+    struct Case {
+        settings::TrayMetric metric;
+        double primary, secondary;
+        bool two_bars;
+    };
+    const Case cases[] = {{settings::TrayMetric::Both, 37, 80, true},
+                          {settings::TrayMetric::FiveHour, 37, 0, false},
+                          {settings::TrayMetric::SevenDay, 80, 0, false}};
+    for (const Case& c : cases) {
+        input.tray_metric = c.metric;
+        const auto specs = tray_icon::build_tray_specs(input, NOW, no_clock);
+        ASSERT_EQ(specs.size(), 2u);
+        EXPECT_TRUE(specs[0].has_usage);
+        EXPECT_EQ(specs[0].primary, c.primary);
+        EXPECT_EQ(specs[0].secondary, c.secondary);
+        EXPECT_EQ(specs[0].two_bars, c.two_bars);
+        EXPECT_EQ(specs[0].tooltip, "Claude Code \u2014 me@example.com | 5h: 37% | 7d: 80% \u00B7 1m");
+    }
+    const auto specs = tray_icon::build_tray_specs(input, NOW, no_clock);
+    EXPECT_EQ(specs[0].uid, 4097u);
+    EXPECT_FALSE(specs[0].is_codex);
+    EXPECT_EQ(specs[0].colour, (panel::Rgb{0xD9, 0x77, 0x57}));
+    EXPECT_EQ(specs[1].uid, 8194u);
+    EXPECT_TRUE(specs[1].is_codex);
+    EXPECT_EQ(specs[1].colour, (panel::Rgb{0x55, 0x55, 0x5E})) << "HybridLight's Codex grey";
+    EXPECT_EQ(specs[1].tooltip, "Codex \u2014 codex-2 | 5h: 12% | 7d: 40% \u00B7 1m");
+}
+
+TEST(TraySpecs, NoReadingAndNoAccounts) {
+    tray_icon::TrayInput input;
+    input.accounts = {account("claude-1", Provider::Claude)};
+    input.usage = {poller::UsageSnapshot{"claude-1", std::nullopt, std::nullopt, Provider::Claude}};
+    input.language = localization::Language::Korean;
+    auto specs = tray_icon::build_tray_specs(input, NOW, no_clock);
+    ASSERT_EQ(specs.size(), 1u);
+    EXPECT_FALSE(specs[0].has_usage);
+    EXPECT_EQ(specs[0].tooltip, "Claude Code \u2014 claude-1");
+    EXPECT_TRUE(tray_icon::tray_bars(specs[0]).empty());
+
+    input.tray_accounts = std::vector<std::string>{};
+    specs = tray_icon::build_tray_specs(input, NOW, no_clock);
+    ASSERT_EQ(specs.size(), 1u);
+    EXPECT_EQ(specs[0].uid, tray_icon::PLACEHOLDER_UID);
+    EXPECT_EQ(specs[0].tooltip, "Gaugelet");
+    EXPECT_FALSE(specs[0].is_codex);
+    EXPECT_EQ(tray_icon::placeholder_specs(localization::Language::English, settings::PanelTheme::HybridDark),
+              tray_icon::build_tray_specs({}, NOW, no_clock));
+}
+
+TEST(TraySpecs, LongTooltipsAreCut) {
+    tray_icon::TrayInput input;
+    input.accounts = {account("claude-1", Provider::Claude, std::string(150, 'x') + "@example.com")};
+    const auto specs = tray_icon::build_tray_specs(input, NOW, no_clock);
+    EXPECT_EQ(specs[0].tooltip, "Claude Code \u2014 " + std::string(127 - 14, 'x'));
+}
+
+TEST(TrayActions, ModifyKeptAddNewThenDeleteStale) {
+    std::vector<TrayIconSpec> specs(2);
+    specs[0].uid = 4097;
+    specs[1].uid = 4098;
+    const std::vector<TrayAction> expected = {
+        {TrayAction::Kind::AddOrModify, 4097, 0},
+        {TrayAction::Kind::AddOrModify, 4098, 1},
+        {TrayAction::Kind::Delete, 65535, 0},
+        {TrayAction::Kind::Delete, 8193, 0},
+    };
+    EXPECT_EQ(tray_icon::tray_actions(specs, {65535, 4097, 8193}), expected);
+    EXPECT_EQ(tray_icon::tray_actions({}, {}), std::vector<TrayAction>{});
+}
+
+TEST(TrayBars, FillWidthsAndBarPlacement) {
+    const std::pair<double, std::int32_t> fills[] = {{50, 32}, {1, 1},    {0.7, 0},  {0, 0},
+                                                     {-3, 0},  {100, 64}, {250, 64}, {0.79, 1}};
+    for (const auto& [percent, width] : fills) {
+        EXPECT_EQ(tray_icon::tray_fill_width(percent), width) << percent;
+    }
+    TrayIconSpec spec;
+    spec.has_usage = true;
+    spec.primary = 50;
+    EXPECT_EQ(tray_icon::tray_bars(spec), (std::vector<tray_icon::TrayBar>{{{0, 0, 64, 64}, 32}}));
+    spec.two_bars = true;
+    spec.secondary = 100;
+    EXPECT_EQ(tray_icon::tray_bars(spec),
+              (std::vector<tray_icon::TrayBar>{{{0, 0, 64, 30}, 32}, {{0, 34, 64, 64}, 64}}));
+}
+
+}  // namespace
