@@ -1,46 +1,12 @@
 #include "accounts/claude_credentials.hpp"
 
-#include <fmt/format.h>
-
 #include "platform/file_io.hpp"
 #include "strict_json/strict_json.hpp"
-#include "text/path_text.hpp"
+#include "text/debug_text.hpp"
 #include "text/utf8.hpp"
 
 namespace accounts {
 namespace {
-
-// Quoted with backslashes, quotes and control characters escaped, as a debug rendering shows text.
-std::string debug_quoted(std::string_view text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        switch (c) {
-            case '\\':
-                out += "\\\\";
-                break;
-            case '"':
-                out += "\\\"";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
-                    out += fmt::format("\\u{{{:x}}}", static_cast<unsigned>(static_cast<unsigned char>(c)));
-                } else {
-                    out += c;
-                }
-        }
-    }
-    out += '"';
-    return out;
-}
 
 std::int64_t unix_millis_or_zero(platform::FileTime now) {
     if (now < platform::FILETIME_UNIX_EPOCH) {
@@ -53,8 +19,7 @@ std::int64_t unix_millis_or_zero(platform::FileTime now) {
 }  // namespace
 
 std::string debug_text(const CredentialSource& source) {
-    const auto text = text::path_to_utf8(source.claude_dir);
-    return "ClaudeDir(" + debug_quoted(text.value_or("<path is not valid text>")) + ")";
+    return "ClaudeDir(" + text::debug_path(source.claude_dir) + ")";
 }
 
 std::optional<ClaudeCredentials> load_claude_credentials(const CredentialSource& source) {

@@ -1,0 +1,69 @@
+#include "accounts/login.hpp"
+
+#include "accounts/codex_credentials.hpp"
+#include "platform/file_io.hpp"
+#include "strict_json/strict_json.hpp"
+
+namespace accounts {
+namespace {
+
+bool codex_login(const std::filesystem::path& dir, const ToolSession& session) {
+    // The login's own outcome says nothing reliable; the status call that follows decides.
+    (void)platform::run_with_timeout(session.locator.codex_command({"login"}, dir), session.limits.login,
+                                     *session.clock);
+    platform::ChildCommand status = session.locator.codex_command({"login", "status"}, dir);
+    status.standard_input = platform::StdioMode::Discard;
+    status.standard_output = platform::StdioMode::Capture;
+    status.standard_error = platform::StdioMode::Capture;
+    const auto output = platform::run_with_timeout(status, session.limits.status, *session.clock);
+    // Invalid UTF-8 cannot form or break the ASCII text searched for, so the bytes serve as they are.
+    return output && (output->standard_output.find("Logged in") != std::string::npos ||
+                      output->standard_error.find("Logged in") != std::string::npos);
+}
+
+bool claude_login(const std::filesystem::path& dir, const ToolSession& session) {
+    if (auto command = claude_command_for(session, {"auth", "login"}, dir, ClaudeEnvironment::Clean)) {
+        (void)platform::run_with_timeout(*command, session.limits.login, *session.clock);
+    }
+    return claude_auth_email(dir, session).has_value();
+}
+
+}  // namespace
+
+bool login(Provider provider, const std::filesystem::path& dir, const ToolSession& session) {
+    (void)platform::create_directories(dir);  // an existing folder is fine; a failure shows in the login
+    return provider == Provider::Codex ? codex_login(dir, session) : claude_login(dir, session);
+}
+
+std::optional<std::string> claude_auth_email(const std::filesystem::path& dir, const ToolSession& session) {
+    auto command = claude_command_for(session, {"auth", "status"}, dir, ClaudeEnvironment::Clean);
+    if (!command) {
+        return std::nullopt;
+    }
+    command->standard_input = platform::StdioMode::Discard;
+    command->standard_output = platform::StdioMode::Capture;
+    command->standard_error = platform::StdioMode::Discard;
+    const auto output = platform::run_with_timeout(*command, session.limits.status, *session.clock);
+    if (!output) {
+        return std::nullopt;
+    }
+    auto parsed = strict_json::parse(output->standard_output);
+    const auto* status = std::get_if<strict_json::Json>(&parsed);
+    if (status == nullptr || !status->is_object()) {
+        return std::nullopt;
+    }
+    const auto logged_in = status->find("loggedIn");
+    const auto email = status->find("email");
+    if (logged_in == status->end() || !logged_in->is_boolean() || !logged_in->get<bool>() ||
+        email == status->end() || !email->is_string()) {
+        return std::nullopt;
+    }
+    return email->get<std::string>();
+}
+
+std::optional<std::string> account_email(Provider provider, const std::filesystem::path& dir,
+                                         const ToolSession& session) {
+    return provider == Provider::Claude ? claude_auth_email(dir, session) : codex_account_email(dir);
+}
+
+}  // namespace accounts

@@ -1,0 +1,40 @@
+#pragma once
+// How the program reaches the providers' tools: where they are found and how long each kind of
+// call may take. Tests shorten the limits and point the locator at stand-in tools.
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+
+#include "accounts/account.hpp"
+#include "accounts/tool_discovery.hpp"
+#include "platform/process.hpp"
+
+namespace accounts {
+
+struct ToolLimits {
+    std::chrono::milliseconds login{180'000};  // the user's time for the browser sign-in
+    std::chrono::milliseconds status{15'000};
+    std::chrono::milliseconds refresh{30'000};
+    std::chrono::milliseconds logout{30'000};
+};
+
+struct ToolSession {
+    ToolLocator locator;
+    ToolLimits limits;
+    const platform::MonotonicClock* clock = &platform::steady_clock();
+};
+
+// A Claude command for `dir`: CLAUDE_CONFIG_DIR set and, when `clean`, CLAUDECODE and
+// CLAUDE_CODE_ENTRYPOINT removed so the tool does not think it runs inside another session.
+// Nothing when the directory is not valid text (it could not be handed to the tool).
+enum class ClaudeEnvironment { Clean, Inherited };
+[[nodiscard]] std::optional<platform::ChildCommand> claude_command_for(const ToolSession& session,
+                                                                       std::vector<std::string> arguments,
+                                                                       const std::filesystem::path& dir,
+                                                                       ClaudeEnvironment environment);
+
+// Every standard stream of the command discarded.
+void discard_all_streams(platform::ChildCommand& command);
+
+}  // namespace accounts
