@@ -186,6 +186,60 @@ TEST_F(ProcessTest, WaitOrKillLeavesAFinishedChildAlone) {
     EXPECT_EQ(output->exit_code, 0u);
 }
 
+TEST_F(ProcessTest, ChildThatExitedLeavesWhatItStartedRunning) {
+    // A sign-in opens a browser, which must outlive the tool that opened it.
+    scenario(R"({"grandchild": true})");
+    auto command = codex({"login"});
+    command.standard_output = StdioMode::Discard;
+    command.standard_error = StdioMode::Discard;
+    {
+        auto started = platform::Process::start(command);
+        auto& process = std::get<platform::Process>(started);
+        platform::wait_or_kill(process, 60s);
+        ASSERT_EQ(process.wait_for(0ms), platform::Process::State::Exited);
+    }
+    const auto recorded = calls();
+    const auto tool =
+        std::find_if(recorded.begin(), recorded.end(), [](const auto& c) { return c.tool == "codex"; });
+    ASSERT_NE(tool, recorded.end());
+    ASSERT_TRUE(tool->grandchild_pid);
+    EXPECT_TRUE(fake_tool::is_running(*tool->grandchild_pid));
+    fake_tool::end_process(*tool->grandchild_pid);
+}
+
+TEST_F(ProcessTest, LeftoverHoldingThePipesDoesNotKeepTheOutputBack) {
+    scenario(R"({"grandchild": true, "stdout": "done\n"})");
+    const auto output = platform::run_with_timeout(codex({"--version"}), 60s);
+    ASSERT_TRUE(output);
+    EXPECT_EQ(output->standard_output, "codex-cli 0.50.0\ndone\n");
+    const auto recorded = calls();
+    const auto tool =
+        std::find_if(recorded.begin(), recorded.end(), [](const auto& c) { return c.tool == "codex"; });
+    ASSERT_NE(tool, recorded.end());
+    ASSERT_TRUE(tool->grandchild_pid);
+    EXPECT_TRUE(
+        fake_tool::wait_until_ended(*tool->grandchild_pid, 30s));  // it held our pipes, so it was ended
+}
+
+#ifndef _WIN32
+TEST_F(ProcessTest, ChildInheritsOnlyItsStandardStreams) {
+    // Another child's pipes are open in this process while the second one starts.
+    scenario(R"({"match": ["login", "status"], "hang": true})");
+    const auto expected = fake_tool::inheritable_descriptors();  // what this test's own parent gave it
+    auto first = platform::Process::start(codex({"login", "status"}));
+    ASSERT_TRUE(std::holds_alternative<platform::Process>(first));
+    ASSERT_TRUE(platform::run_with_timeout(codex({"--version"}), 60s));
+    std::get<platform::Process>(first).kill();
+
+    const auto recorded = calls();
+    const auto second = std::find_if(recorded.begin(), recorded.end(), [](const auto& c) {
+        return c.args == std::vector<std::string>{"--version"};
+    });
+    ASSERT_NE(second, recorded.end());
+    EXPECT_EQ(second->fds, expected);
+}
+#endif
+
 TEST_F(ProcessTest, MegabyteOnEachStreamDoesNotBlockTheChild) {
     scenario(R"({"flood_bytes": 1048576})");
     const auto output = platform::run_with_timeout(codex({"logout"}), 120s);
