@@ -189,12 +189,16 @@ class Round {
   private:
     template <typename Value>
     void set(CURLoption option, Value value) {
-        ok_ = ok_ && curl_easy_setopt(easy_, option, value) == CURLE_OK;
+        if (ok_ && curl_easy_setopt(easy_, option, value) != CURLE_OK) {
+            ok_ = false;
+            refused_option_ = option;
+        }
     }
 
     HttpClient::State& state_;
     CURL* easy_;
     bool ok_ = true;
+    CURLoption refused_option_ = CURLOPT_LASTENTRY;
 };
 
 std::optional<std::string> Round::run(const std::string& method, const std::string& url,
@@ -254,7 +258,10 @@ std::optional<std::string> Round::run(const std::string& method, const std::stri
     set(CURLOPT_SSL_VERIFYHOST, 2L);
     if (state_.ca_file) {
         set(CURLOPT_CAINFO, state_.ca_file->c_str());
+#ifndef _WIN32
+        // Only the given file; Schannel has no CA folder to switch off.
         set(CURLOPT_CAPATH, static_cast<const char*>(nullptr));
+#endif
     } else {
 #ifdef _WIN32
         // Schannel with the Windows certificate store; a revocation server that cannot be reached
@@ -294,7 +301,7 @@ std::optional<std::string> Round::run(const std::string& method, const std::stri
             exchange.redirect_url = location;
         }
     } else {
-        refused = "libcurl refused an option";
+        refused = fmt::format("libcurl refused option {}", static_cast<int>(refused_option_));
     }
     // The handle outlives this frame's buffer, list and callbacks' data.
     (void)curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, static_cast<char*>(nullptr));
