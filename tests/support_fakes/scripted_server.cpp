@@ -53,6 +53,10 @@ void ScriptedServer::script(std::string method, std::string path, std::vector<te
     });
 }
 
+void ScriptedServer::route(std::string method, std::string path, test_http::Handler handler) {
+    impl_->server.route(std::move(method), std::move(path), std::move(handler));
+}
+
 void ScriptedServer::start() {
     impl_->server.start();
 }

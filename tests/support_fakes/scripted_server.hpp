@@ -23,6 +23,8 @@ class ScriptedServer {
     // The route's answers, one per request; once they are used up it answers 404 with no headers.
     // Call before start().
     void script(std::string method, std::string path, std::vector<test_http::Reply> replies);
+    // A route answered by the test's own handler (it runs on a server thread).
+    void route(std::string method, std::string path, test_http::Handler handler);
     void start();
 
     // Both provider hosts pointed at this server, trusting its CA, with one-second deadlines.
