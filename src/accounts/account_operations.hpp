@@ -1,0 +1,42 @@
+#pragma once
+// Adding, logging in again and removing accounts. Each blocks for as long as the tool's login
+// takes (minutes, while the user signs in), so callers run them on threads of their own; each
+// ends by saving the settings and asking for a poll cycle.
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "accounts/account.hpp"
+#include "accounts/tool_session.hpp"
+#include "state/app_state.hpp"
+
+namespace accounts {
+
+struct OperationContext {
+    state::StateSlot* slot = &state::app_state();
+    std::filesystem::path settings_path;
+    ToolSession tools;
+    std::function<void()> poll;  // runs or schedules one poll cycle
+};
+
+// A new directory under the accounts folder, the tool's login there, and a new entry when it
+// succeeded. Returns the new id, or nothing when the login failed (nothing is left behind).
+std::optional<std::string> add_account(Provider provider, const OperationContext& context);
+
+// The tool's login again in the account's directory; the stored address is refreshed.
+bool relogin_account(const std::string& id, Provider provider, const std::filesystem::path& dir,
+                     const OperationContext& context);
+
+// The tool's logout, the directory (only when it lies in the accounts folder) and the entry.
+void remove_account(const std::string& id, Provider provider, const std::filesystem::path& dir,
+                    const OperationContext& context);
+
+// True when `dir` lies strictly inside <settings folder>/accounts: only such folders are ours to delete.
+[[nodiscard]] bool inside_accounts_folder(const std::filesystem::path& settings_path,
+                                          const std::filesystem::path& dir);
+
+// Runs an operation on a detached thread of its own.
+void start_account_operation(std::function<void()> operation);
+
+}  // namespace accounts
