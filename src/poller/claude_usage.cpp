@@ -5,6 +5,7 @@
 #include "diagnostics/log.hpp"
 #include "poller/claude_usage_response.hpp"
 #include "poller/messages_fallback.hpp"
+#include "poller/redaction.hpp"
 #include "text/path_text.hpp"
 
 namespace poller {
@@ -37,7 +38,7 @@ Outcome ask_usage_endpoint(const std::filesystem::path& dir, const std::string& 
     if (std::holds_alternative<TransportError>(result)) {
         diagnostics::log_owned(
             fmt::format("usage endpoint transport error: {}; falling back to Messages API (model bars lost)",
-                        error_text(result)));
+                        redact_secret(error_text(result), token)));
         return Outcome::FallBack;
     }
     const HttpResponse& answer = *answer_of(result);
@@ -68,7 +69,7 @@ Outcome ask_usage_endpoint(const std::filesystem::path& dir, const std::string& 
     }
     reading = usage_from_response(std::get<UsageResponse>(decoded));
     diagnostics::log_owned(fmt::format("usage endpoint ok: {} weekly_scoped [{}]", reading.model_bars.size(),
-                                       labels_of(reading.model_bars)));
+                                       redact_secret(labels_of(reading.model_bars), token)));
     return Outcome::Reading;
 }
 

@@ -4,6 +4,7 @@
 
 #include "diagnostics/log.hpp"
 #include "poller/json_members.hpp"
+#include "poller/redaction.hpp"
 
 namespace poller {
 namespace {
@@ -131,7 +132,8 @@ FetchResult fetch_codex_usage(const std::string& access_token, const std::option
         return FetchFailure::AuthRejected;
     }
     if (!std::holds_alternative<HttpResponse>(result)) {
-        diagnostics::log_owned(fmt::format("Codex usage endpoint request failed: {}", error_text(result)));
+        diagnostics::log_owned(fmt::format("Codex usage endpoint request failed: {}",
+                                           redact_secret(error_text(result), access_token)));
         return FetchFailure::Failed;
     }
     auto document = answer->read_json();
@@ -145,7 +147,8 @@ FetchResult fetch_codex_usage(const std::string& access_token, const std::option
         reading = std::get<std::string>(document);
     }
     if (auto* error = std::get_if<std::string>(&reading)) {
-        diagnostics::log_owned(fmt::format("unable to parse Codex usage response: {}", *error));
+        diagnostics::log_owned(
+            fmt::format("unable to parse Codex usage response: {}", redact_secret(*error, access_token)));
         return FetchFailure::Failed;
     }
     auto& usage = std::get<std::optional<UsageData>>(reading);
