@@ -7,6 +7,7 @@
 
 #include "http_test_server.hpp"
 #include "poller/http_client.hpp"
+#include "poller/http_curl.hpp"
 
 namespace {
 
@@ -65,13 +66,14 @@ void BM_BareLibcurl(benchmark::State& state) {
     const std::string url = usage_url();
     curl_global_init(CURL_GLOBAL_ALL);
     for (auto _ : state) {
-        CURL* easy = curl_easy_init();
-        curl_slist* headers = nullptr;
-        headers = curl_slist_append(headers, "Authorization: Bearer token");
-        headers = curl_slist_append(headers, "anthropic-beta: oauth-2025-04-20");
-        headers = curl_slist_append(headers, "User-Agent: ureq/2.12.1");
-        headers = curl_slist_append(headers, "Accept: */*");
-        headers = curl_slist_append(headers, "Expect:");
+        // The list outlives the handle that points to it.
+        poller::curl::UniqueSlist headers;
+        poller::curl::UniqueEasy handle(curl_easy_init());
+        for (const char* line : {"Authorization: Bearer token", "anthropic-beta: oauth-2025-04-20",
+                                 "User-Agent: ureq/2.12.1", "Accept: */*", "Expect:"}) {
+            (void)poller::curl::append(headers, line);
+        }
+        CURL* easy = handle.get();
         Collected collected;
         char error[CURL_ERROR_SIZE] = {};
         curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, error);
@@ -88,7 +90,7 @@ void BM_BareLibcurl(benchmark::State& state) {
         curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
         curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
         curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
-        curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
+        curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers.get());
         curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
         curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &collect_header);
         curl_easy_setopt(easy, CURLOPT_HEADERDATA, &collected);
@@ -97,8 +99,6 @@ void BM_BareLibcurl(benchmark::State& state) {
         const CURLcode code = curl_easy_perform(easy);
         long status = 0;
         curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
-        curl_easy_cleanup(easy);
-        curl_slist_free_all(headers);
         if (code != CURLE_OK || status != 200) {
             state.SkipWithError("request failed");
             break;
