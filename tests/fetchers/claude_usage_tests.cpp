@@ -74,7 +74,7 @@ class ClaudeUsage : public ::testing::Test {
     poller::UsageCooldowns cooldowns_;
 };
 
-const UsageData& usage_of(const poller::FetchResult& result) {
+UsageData usage_of(const poller::FetchResult& result) {
     static const UsageData none;
     EXPECT_TRUE(std::holds_alternative<UsageData>(result));
     return std::holds_alternative<UsageData>(result) ? std::get<UsageData>(result) : none;

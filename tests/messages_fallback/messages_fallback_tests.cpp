@@ -16,7 +16,7 @@ constexpr platform::FileTime at_unix(std::int64_t seconds) {
     return platform::file_time_from_unix_seconds(seconds);
 }
 
-const UsageData& usage_of(const poller::FetchResult& result) {
+UsageData usage_of(const poller::FetchResult& result) {
     static const UsageData none;
     EXPECT_TRUE(std::holds_alternative<UsageData>(result));
     return std::holds_alternative<UsageData>(result) ? std::get<UsageData>(result) : none;
@@ -44,7 +44,7 @@ TEST(MessagesFallback, SendsTheSmallestRequestAndReadsBothWindows) {
                                                {"anthropic-ratelimit-unified-status", "allowed"},
                                            })});
     const auto result = poller::fetch_usage_from_messages("sk-ant-oat01-token", server->endpoints());
-    const UsageData& usage = usage_of(result);
+    const UsageData usage = usage_of(result);
     EXPECT_NEAR(usage.five_hour.percent, 42.0, 1e-9);
     EXPECT_EQ(usage.seven_day.percent, 150.0) << "no clamping";
     EXPECT_EQ(usage.five_hour.resets_at, at_unix(1767225600));
@@ -74,7 +74,7 @@ TEST(MessagesFallback, ARejectedLimitWithZeroUtilizationIsReadFromTheClaim) {
                                {"anthropic-ratelimit-unified-representative-claim", "seven_day"},
                                {"anthropic-ratelimit-unified-reset", "1767229200"},
                            })});
-    const UsageData& usage = usage_of(poller::fetch_usage_from_messages("t", server->endpoints()));
+    const UsageData usage = usage_of(poller::fetch_usage_from_messages("t", server->endpoints()));
     EXPECT_EQ(usage.five_hour.percent, 0.0);
     EXPECT_EQ(usage.five_hour.resets_at, at_unix(1767229200));
     EXPECT_EQ(usage.seven_day.percent, 100.0);
@@ -139,7 +139,7 @@ TEST(MessagesFallback, HeaderRulesForClaimsAndResets) {
     };
     for (const auto& c : cases) {
         const auto server = messages_server({with_headers(200, c.headers)});
-        const UsageData& usage = usage_of(poller::fetch_usage_from_messages("t", server->endpoints()));
+        const UsageData usage = usage_of(poller::fetch_usage_from_messages("t", server->endpoints()));
         EXPECT_EQ(usage.five_hour.percent, c.five_hour) << c.name;
         EXPECT_EQ(usage.seven_day.percent, c.seven_day) << c.name;
         EXPECT_EQ(usage.five_hour.resets_at, c.five_hour_reset) << c.name;
