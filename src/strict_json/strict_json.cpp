@@ -2,9 +2,10 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <iterator>
 #include <limits>
-#include <set>
+#include <unordered_set>
 #include <vector>
 
 namespace strict_json {
@@ -13,7 +14,7 @@ namespace {
 // A byte iterator that records how far the parser has read, so that errors found in the SAX
 // callbacks (which carry no position) can still say where they are.
 class CountingIterator {
-public:
+  public:
     using iterator_category = std::forward_iterator_tag;
     using value_type = char;
     using difference_type = std::ptrdiff_t;
@@ -38,7 +39,7 @@ public:
     bool operator==(const CountingIterator& other) const { return at_ == other.at_; }
     bool operator!=(const CountingIterator& other) const { return at_ != other.at_; }
 
-private:
+  private:
     const char* at_ = nullptr;
     const char* begin_ = nullptr;
     std::size_t* consumed_ = nullptr;
@@ -71,9 +72,38 @@ void locate(std::string_view text, std::size_t offset, ParseError& error) {
     error.column = offset - line_start + 1;
 }
 
+// The keys of one object so far. Objects here mostly hold a handful of keys, where a linear scan
+// beats any set; a large (possibly hostile) object moves to a hash set so the check stays linear.
+class KeySet {
+  public:
+    void clear() {
+        few_.clear();
+        many_.clear();
+    }
+    // False when the key was there already.
+    bool insert(const std::string& key) {
+        if (!many_.empty()) {
+            return many_.insert(key).second;
+        }
+        if (std::find(few_.begin(), few_.end(), key) != few_.end()) {
+            return false;
+        }
+        few_.push_back(key);
+        if (few_.size() > 32) {
+            many_.insert(few_.begin(), few_.end());
+            few_.clear();
+        }
+        return true;
+    }
+
+  private:
+    std::vector<std::string> few_;
+    std::unordered_set<std::string> many_;
+};
+
 // Builds the document with nlohmann's own DOM builder and refuses repeated keys on the way.
 class StrictSax {
-public:
+  public:
     StrictSax(Json& root, const std::size_t* consumed) : dom_(root, false), consumed_(consumed) {}
 
     bool null() { return dom_.null(); }
@@ -84,11 +114,15 @@ public:
     bool string(Json::string_t& v) { return dom_.string(v); }
     bool binary(Json::binary_t& v) { return dom_.binary(v); }
     bool start_object(std::size_t n) {
-        keys_.emplace_back();
+        // Reuse the key lists of closed objects: most answers are many small objects.
+        if (depth_ == keys_.size()) {
+            keys_.emplace_back();
+        }
+        keys_[depth_++].clear();
         return dom_.start_object(n);
     }
     bool key(Json::string_t& k) {
-        if (!keys_.back().insert(k).second) {
+        if (!keys_[depth_ - 1].insert(k)) {
             error_ = ParseError{fmt::format("repeated key \"{}\"", k)};
             error_offset_ = *consumed_;
             return false;
@@ -96,7 +130,7 @@ public:
         return dom_.key(k);
     }
     bool end_object() {
-        keys_.pop_back();
+        --depth_;
         return dom_.end_object();
     }
     bool start_array(std::size_t n) { return dom_.start_array(n); }
@@ -113,10 +147,11 @@ public:
     const std::optional<ParseError>& error() const { return error_; }
     std::size_t error_offset() const { return error_offset_; }
 
-private:
+  private:
     nlohmann::detail::json_sax_dom_parser<Json> dom_;
     const std::size_t* consumed_;
-    std::vector<std::set<std::string>> keys_;
+    std::vector<KeySet> keys_;
+    std::size_t depth_ = 0;
     std::optional<ParseError> error_;
     std::size_t error_offset_ = 0;
 };
@@ -161,7 +196,8 @@ std::optional<std::int64_t> as_i64(const Json& value) {
 
 std::optional<std::int32_t> as_i32(const Json& value) {
     const auto v = as_i64(value);
-    if (!v || *v < std::numeric_limits<std::int32_t>::min() || *v > std::numeric_limits<std::int32_t>::max()) {
+    if (!v || *v < std::numeric_limits<std::int32_t>::min() ||
+        *v > std::numeric_limits<std::int32_t>::max()) {
         return std::nullopt;
     }
     return static_cast<std::int32_t>(*v);

@@ -54,6 +54,18 @@ TEST(StrictJson, ReportsWhereTheTextBrokeARule) {
     EXPECT_EQ(error_of(syntax)->message.find("[json.exception"), std::string::npos);
 }
 
+TEST(StrictJson, FindsARepeatedKeyInALargeObjectQuickly) {
+    std::string big = "{";
+    for (int i = 0; i < 50000; ++i) {
+        big += "\"k" + std::to_string(i) + "\": 0, ";
+    }
+    EXPECT_EQ(error_of(strict_json::parse(big + "\"last\": 1}")), nullptr);
+    const auto repeated = strict_json::parse(big + "\"k40000\": 1}");
+    ASSERT_NE(error_of(repeated), nullptr);
+    EXPECT_EQ(error_of(repeated)->message, "repeated key \"k40000\"");
+    EXPECT_NE(error_of(strict_json::parse(R"({"a": 1, "b": 2, "a": 3})")), nullptr);
+}
+
 TEST(StrictJson, SurvivesVeryDeepNesting) {
     EXPECT_NE(error_of(strict_json::parse(std::string(100000, '['))), nullptr);
     const std::string deep = std::string(100000, '[') + std::string(100000, ']');
