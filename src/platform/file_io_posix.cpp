@@ -8,17 +8,10 @@
 #include <string>
 
 #include "platform/file_io.hpp"
-#include "platform/unique_handle.hpp"
+#include "platform/os_handle_posix.hpp"
 
 namespace platform {
 namespace {
-
-struct FdTraits {
-    using Handle = int;
-    static Handle invalid() noexcept { return -1; }
-    static void close(Handle fd) noexcept { ::close(fd); }
-};
-using Fd = UniqueHandle<FdTraits>;
 
 std::optional<IoError> write_all(int fd, std::string_view contents) {
     while (!contents.empty()) {
@@ -92,7 +85,8 @@ std::optional<IoError> write_file_atomic(const std::filesystem::path& path, std:
     return error;
 }
 
-std::optional<IoError> copy_file_exclusive(const std::filesystem::path& from, const std::filesystem::path& to) {
+std::optional<IoError> copy_file_exclusive(const std::filesystem::path& from,
+                                           const std::filesystem::path& to) {
     auto contents = read_file(from, static_cast<std::size_t>(-1));
     if (auto* failure = std::get_if<ReadError>(&contents)) {
         return failure->error;
@@ -121,7 +115,8 @@ SharedOutputFile::SharedOutputFile(SharedOutputFile&&) noexcept = default;
 SharedOutputFile& SharedOutputFile::operator=(SharedOutputFile&&) noexcept = default;
 SharedOutputFile::~SharedOutputFile() = default;
 
-std::variant<SharedOutputFile, IoError> SharedOutputFile::create_truncated(const std::filesystem::path& path) {
+std::variant<SharedOutputFile, IoError> SharedOutputFile::create_truncated(
+    const std::filesystem::path& path) {
     Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
     if (!fd) {
         return last_os_error();
@@ -129,6 +124,8 @@ std::variant<SharedOutputFile, IoError> SharedOutputFile::create_truncated(const
     return SharedOutputFile(std::make_unique<Impl>(Impl{std::move(fd)}));
 }
 
-std::optional<IoError> SharedOutputFile::write(std::string_view text) { return write_all(impl_->fd.get(), text); }
+std::optional<IoError> SharedOutputFile::write(std::string_view text) {
+    return write_all(impl_->fd.get(), text);
+}
 
 }  // namespace platform

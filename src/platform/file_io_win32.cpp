@@ -3,18 +3,11 @@
 #include <atomic>
 
 #include "platform/file_io.hpp"
-#include "platform/unique_handle.hpp"
+#include "platform/os_handle_win32.hpp"
 #include "platform/windows_win32.hpp"
 
 namespace platform {
 namespace {
-
-struct FileHandleTraits {
-    using Handle = HANDLE;
-    static Handle invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static void close(Handle h) noexcept { CloseHandle(h); }
-};
-using FileHandle = UniqueHandle<FileHandleTraits>;
 
 std::optional<IoError> write_all(HANDLE file, std::string_view contents) {
     while (!contents.empty()) {
@@ -31,15 +24,17 @@ std::optional<IoError> write_all(HANDLE file, std::string_view contents) {
 std::filesystem::path temporary_sibling(const std::filesystem::path& path) {
     static std::atomic<unsigned> counter{0};
     std::wstring name = path.filename().native();
-    name += L"." + std::to_wstring(GetCurrentProcessId()) + L"." + std::to_wstring(counter.fetch_add(1)) + L".tmp";
+    name += L"." + std::to_wstring(GetCurrentProcessId()) + L"." + std::to_wstring(counter.fetch_add(1)) +
+            L".tmp";
     return path.parent_path() / name;
 }
 
 }  // namespace
 
 std::variant<std::string, ReadError> read_file(const std::filesystem::path& path, std::size_t max_bytes) {
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         const DWORD code = GetLastError();
         const bool missing = code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND;
@@ -88,7 +83,8 @@ std::optional<IoError> write_file_atomic(const std::filesystem::path& path, std:
     return std::nullopt;
 }
 
-std::optional<IoError> copy_file_exclusive(const std::filesystem::path& from, const std::filesystem::path& to) {
+std::optional<IoError> copy_file_exclusive(const std::filesystem::path& from,
+                                           const std::filesystem::path& to) {
     if (!CopyFileW(from.c_str(), to.c_str(), TRUE)) {
         return last_os_error();
     }
@@ -104,15 +100,19 @@ SharedOutputFile::SharedOutputFile(SharedOutputFile&&) noexcept = default;
 SharedOutputFile& SharedOutputFile::operator=(SharedOutputFile&&) noexcept = default;
 SharedOutputFile::~SharedOutputFile() = default;
 
-std::variant<SharedOutputFile, IoError> SharedOutputFile::create_truncated(const std::filesystem::path& path) {
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+std::variant<SharedOutputFile, IoError> SharedOutputFile::create_truncated(
+    const std::filesystem::path& path) {
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         return last_os_error();
     }
     return SharedOutputFile(std::make_unique<Impl>(Impl{std::move(file)}));
 }
 
-std::optional<IoError> SharedOutputFile::write(std::string_view text) { return write_all(impl_->file.get(), text); }
+std::optional<IoError> SharedOutputFile::write(std::string_view text) {
+    return write_all(impl_->file.get(), text);
+}
 
 }  // namespace platform

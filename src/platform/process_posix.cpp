@@ -15,20 +15,13 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/os_handle_posix.hpp"
 #include "platform/process.hpp"
-#include "platform/unique_handle.hpp"
 
 extern char** environ;
 
 namespace platform {
 namespace {
-
-struct FdTraits {
-    using Handle = int;
-    static Handle invalid() noexcept { return -1; }
-    static void close(Handle fd) noexcept { ::close(fd); }
-};
-using Fd = UniqueHandle<FdTraits>;
 
 std::optional<IoError> make_pipe(Fd& read_end, Fd& write_end) {
     int fds[2];

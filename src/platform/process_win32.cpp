@@ -7,20 +7,13 @@
 #include <thread>
 
 #include "platform/command_line.hpp"
+#include "platform/os_handle_win32.hpp"
 #include "platform/process.hpp"
-#include "platform/unique_handle.hpp"
 #include "platform/wide_win32.hpp"
 #include "platform/windows_win32.hpp"
 
 namespace platform {
 namespace {
-
-struct KernelHandleTraits {
-    using Handle = HANDLE;
-    static Handle invalid() noexcept { return nullptr; }
-    static void close(Handle h) noexcept { CloseHandle(h); }
-};
-using KernelHandle = UniqueHandle<KernelHandleTraits>;
 
 class AttributeList {
   public:
