@@ -104,21 +104,21 @@ FetchResult fetch_claude_usage(const std::filesystem::path& dir, const ClaudeFet
     if (!token) {
         return FetchFailure::Failed;
     }
-    auto client = make_http_client(context.endpoints.http);
-    if (!client) {
-        return FetchFailure::Failed;
-    }
-
     UsageData reading;
     Outcome outcome = Outcome::FallBack;
-    if (const auto until = context.cooldowns->active(dir, context.now())) {
+    const platform::FileTime now = context.now();
+    if (const auto until = context.cooldowns->active(dir, now)) {
+        // The usage endpoint is not asked, so no client is built for it; the fallback builds its own.
         diagnostics::log_owned(
             fmt::format("usage endpoint cooling down after 429 for {} more second(s); using Messages API",
-                        (*until - context.now()) / platform::FILETIME_TICKS_PER_SECOND));
+                        (*until - now) / platform::FILETIME_TICKS_PER_SECOND));
     } else {
+        auto client = make_http_client(context.endpoints.http);
+        if (!client) {
+            return FetchFailure::Failed;
+        }
         outcome = ask_usage_endpoint(dir, *token, context, *client, reading);
     }
-    client.reset();  // the fallback builds its own client
 
     if (outcome == Outcome::AuthRejected) {
         return FetchFailure::AuthRejected;
