@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
-#include "panel/dip.hpp"
+#include "state/dpi.hpp"
 
 namespace panel {
 namespace {
 
 std::int32_t section_height(const PanelSection& section, std::uint32_t dpi) {
-    const auto s = [dpi](std::int64_t v) { return scale(dpi, v); };
+    const auto s = [dpi](std::int64_t v) { return state::scale_dip(v, dpi); };
     std::int64_t height = s(20);
     for (std::size_t k = 0; k < section.rows.size(); ++k) {
         if (k > 0) {
@@ -33,16 +33,17 @@ PanelSection make_section(bool is_claude, std::vector<poller::UsageSnapshot> row
 }  // namespace
 
 std::int32_t bar_width(std::uint32_t dpi) noexcept {
-    return 5 * scale(dpi, 1) + 5 * scale(dpi, 10) - scale(dpi, 1);
+    return 5 * state::scale_dip(1, dpi) + 5 * state::scale_dip(10, dpi) - state::scale_dip(1, dpi);
 }
 
 std::int32_t column_width(std::uint32_t dpi) noexcept {
-    return 5 * scale(dpi, 1) + 5 * scale(dpi, 10) + scale(dpi, 4) + scale(dpi, 205) + scale(dpi, 28) +
-           scale(dpi, 10) - scale(dpi, 1);
+    return 5 * state::scale_dip(1, dpi) + 5 * state::scale_dip(10, dpi) + state::scale_dip(4, dpi) +
+           state::scale_dip(205, dpi) + state::scale_dip(28, dpi) + state::scale_dip(10, dpi) -
+           state::scale_dip(1, dpi);
 }
 
 std::int32_t content_left(std::uint32_t dpi) noexcept {
-    return scale(dpi, 3) + scale(dpi, 10);
+    return state::scale_dip(3, dpi) + state::scale_dip(10, dpi);
 }
 
 std::size_t bar_row_count(const poller::UsageSnapshot& row) noexcept {
@@ -77,7 +78,7 @@ std::vector<PanelSection> layout_sections(settings::PanelLayout layout,
         }
     }
 
-    const std::int32_t gap = scale(dpi, 24);
+    const std::int32_t gap = state::scale_dip(24, dpi);
     std::int32_t x = 0;
     std::int32_t y = 0;
     for (PanelSection& section : sections) {
@@ -103,10 +104,11 @@ Size panel_size(const std::vector<PanelSection>& sections, std::uint32_t dpi) {
         right = column_width(dpi);
     }
     if (bottom == 0) {
-        bottom = scale(dpi, 20);
+        bottom = state::scale_dip(20, dpi);
     }
-    const std::int64_t width = scale(dpi, 8) + scale(dpi, 10) + right + scale(dpi, 3);
-    const std::int64_t height = scale(dpi, 14) + scale(dpi, 6) + bottom;
+    const std::int64_t width =
+        state::scale_dip(8, dpi) + state::scale_dip(10, dpi) + right + state::scale_dip(3, dpi);
+    const std::int64_t height = state::scale_dip(14, dpi) + state::scale_dip(6, dpi) + bottom;
     return Size{static_cast<std::int32_t>(std::min<std::int64_t>(width, INT32_MAX)),
                 static_cast<std::int32_t>(std::min<std::int64_t>(height, INT32_MAX))};
 }
@@ -132,15 +134,19 @@ std::vector<state::Rect> separator_rects(settings::PanelLayout layout,
                                          const std::vector<PanelSection>& sections, Size panel,
                                          std::uint32_t dpi) {
     std::vector<state::Rect> lines;
-    const std::int32_t thickness = std::max(scale(dpi, 1), 1);
+    const std::int32_t thickness = std::max(state::scale_dip(1, dpi), 1);
     for (std::size_t i = 0; i + 1 < sections.size(); ++i) {
         const PanelSection& section = sections[i];
         if (layout == settings::PanelLayout::Vertical) {
-            const std::int32_t top = section.y + scale(dpi, 6) + section.height + scale(dpi, 24) / 2;
-            lines.push_back({content_left(dpi), top, panel.width - scale(dpi, 8), top + thickness});
+            const std::int32_t top =
+                section.y + state::scale_dip(6, dpi) + section.height + state::scale_dip(24, dpi) / 2;
+            lines.push_back(
+                {content_left(dpi), top, panel.width - state::scale_dip(8, dpi), top + thickness});
         } else {
-            const std::int32_t left = section.x + content_left(dpi) + section.width + scale(dpi, 24) / 2;
-            lines.push_back({left, scale(dpi, 9), left + thickness, panel.height - scale(dpi, 9)});
+            const std::int32_t left =
+                section.x + content_left(dpi) + section.width + state::scale_dip(24, dpi) / 2;
+            lines.push_back(
+                {left, state::scale_dip(9, dpi), left + thickness, panel.height - state::scale_dip(9, dpi)});
         }
     }
     return lines;

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "panel/dip.hpp"
+#include "state/dpi.hpp"
 
 namespace panel {
 namespace {
@@ -90,8 +90,8 @@ PinGeometry measure_pin_geometry(const Image& glyph) {
 }
 
 state::Rect pin_box(std::int32_t panel_width, std::uint32_t dpi) noexcept {
-    const std::int32_t n = scale(dpi, 16);
-    const std::int32_t edge = scale(dpi, 6);
+    const std::int32_t n = state::scale_dip(16, dpi);
+    const std::int32_t edge = state::scale_dip(6, dpi);
     return state::Rect{panel_width - edge - n, edge, panel_width - edge, edge + n};
 }
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "panel/dip.hpp"
+#include "state/dpi.hpp"
 
 namespace panel {
 namespace {
@@ -44,7 +44,7 @@ Placement tray_position(const std::optional<state::Rect>& work, std::int32_t wid
 
 Placement corner_position(const std::optional<state::Rect>& work, settings::TrayCorner corner,
                           std::int32_t width, std::int32_t height, std::uint32_t dpi) noexcept {
-    const std::int64_t f = scale(dpi, 8);
+    const std::int64_t f = state::scale_dip(8, dpi);
     const state::Rect area = work.value_or(state::Rect{0, 0, width, height});
     const bool left = corner == settings::TrayCorner::TopLeft || corner == settings::TrayCorner::BottomLeft;
     const bool top = corner == settings::TrayCorner::TopLeft || corner == settings::TrayCorner::TopRight;
@@ -58,7 +58,7 @@ Placement corner_position(const std::optional<state::Rect>& work, settings::Tray
 
 bool in_hot_corner(const state::Rect& monitor, settings::TrayCorner corner, std::int32_t x, std::int32_t y,
                    std::uint32_t dpi) noexcept {
-    const std::int64_t z = scale(dpi, 6);
+    const std::int64_t z = state::scale_dip(6, dpi);
     const bool near_left = x <= monitor.left + z;
     const bool near_right = x >= monitor.right - z - 1;
     const bool near_top = y <= monitor.top + z;

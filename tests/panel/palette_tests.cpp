@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "panel/dip.hpp"
 #include "panel/image.hpp"
 #include "panel/palette.hpp"
+#include "state/dpi.hpp"
 
 namespace {
 
@@ -99,7 +99,7 @@ TEST(Scale, RoundsHalvesAwayFromZeroAndClamps) {
         {4000000000u, -2000000000, -2147483647 - 1},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(panel::scale(c.dpi, c.dips), c.expected) << c.dpi << " " << c.dips;
+        EXPECT_EQ(state::scale_dip(c.dips, c.dpi), c.expected) << c.dpi << " " << c.dips;
     }
 }
 

@@ -172,18 +172,25 @@ TEST(SaveSettings, EveryWrittenFileIsOneConsistentState) {
 
 TEST(ScaleDip, RoundsHalvesAwayFromZeroAndClamps) {
     const struct {
-        double v;
+        std::int64_t v;
         std::uint32_t dpi;
         std::int32_t expected;
     } cases[] = {
-        {10, 96, 10},  {10, 144, 15},          {3, 144, 5} /* 4.5 */,
-        {-3, 144, -5}, {1, 120, 1} /* 1.25 */, {2, 120, 3} /* 2.5 */,
-        {0, 192, 0},   {3e9, 96, 2147483647},  {-3e9, 96, -2147483647 - 1},
+        {10, 96, 10},
+        {10, 144, 15},
+        {3, 144, 5} /* 4.5 */,
+        {-3, 144, -5},
+        {1, 120, 1} /* 1.25 */,
+        {2, 120, 3} /* 2.5 */,
+        {0, 192, 0},
+        {3000000000, 96, 2147483647},
+        {-3000000000, 96, -2147483647 - 1},
+        {std::int64_t{1} << 62, 144, 2147483647},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(state::scale_dip(c.v, c.dpi), c.expected) << c.v << " at " << c.dpi;
     }
-    EXPECT_EQ(state::s(7), 7) << "96 DPI until start-up reads the system's";
+    EXPECT_EQ(state::system_dpi().load(), 96u) << "96 DPI until start-up reads the system's";
 }
 
 }  // namespace
