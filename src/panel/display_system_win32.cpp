@@ -2,10 +2,11 @@
 
 #include "panel/display_system_win32.hpp"
 
+// clang-format off
+#include "platform/windows_win32.hpp"  // first: the shell headers need its definitions
 #include <shellapi.h>
 #include <shellscalingapi.h>
-
-#include "platform/windows_win32.hpp"
+// clang-format on
 
 namespace panel {
 namespace {

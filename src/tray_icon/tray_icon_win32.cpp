@@ -2,15 +2,17 @@
 
 #include "tray_icon/tray_icon_win32.hpp"
 
-#include <shellapi.h>
-
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <span>
 
-#include "platform/windows_win32.hpp"
 #include "tray_icon/tray_pixels.hpp"
+
+// clang-format off
+#include "platform/windows_win32.hpp"  // first: the shell header needs its definitions
+#include <shellapi.h>
+// clang-format on
 
 namespace tray_icon {
 namespace {
