@@ -8,6 +8,7 @@
 #include "panel/panel_frame_win32.hpp"
 #include "panel/pin_win32.hpp"
 #include "state/ui_values.hpp"
+#include "support/gui_available_win32.hpp"
 
 namespace {
 
@@ -50,7 +51,12 @@ std::uint32_t opaque(panel::Rgb colour) {
     return panel::pixel(colour, 255);
 }
 
-TEST(PanelFrame, EmptyPanelBackgroundBorderAndCornersPerTheme) {
+class PanelFrame : public testing::Test {
+  protected:
+    void SetUp() override { GAUGELET_SKIP_WITHOUT_GUI(); }
+};
+
+TEST_F(PanelFrame, EmptyPanelBackgroundBorderAndCornersPerTheme) {
     for (const auto theme : {PanelTheme::MacVibrancy, PanelTheme::Win11Fluent, PanelTheme::HybridDark,
                              PanelTheme::HybridLight}) {
         SCOPED_TRACE(static_cast<int>(theme));
@@ -88,7 +94,7 @@ TEST(PanelFrame, EmptyPanelBackgroundBorderAndCornersPerTheme) {
 }
 
 // The 5h bar of one Codex account sits at rows 56-60 (HybridDark, 5 high) from x 51, 54 wide.
-TEST(PanelFrame, FillWidthsKeepAMinimumAndNeverPassTheBar) {
+TEST_F(PanelFrame, FillWidthsKeepAMinimumAndNeverPassTheBar) {
     const panel::PanelPalette palette = panel::palette_for(PanelTheme::HybridDark);
     const struct {
         double percent;
@@ -112,7 +118,7 @@ TEST(PanelFrame, FillWidthsKeepAMinimumAndNeverPassTheBar) {
     }
 }
 
-TEST(PanelFrame, SeparatorsAndColumns) {
+TEST_F(PanelFrame, SeparatorsAndColumns) {
     const panel::PanelPalette p = panel::palette_for(PanelTheme::HybridDark);
     const std::uint32_t line = opaque(p.separator);
     const std::uint32_t background = opaque(p.background_top);
@@ -170,7 +176,7 @@ std::vector<panel::Point> pin_ink(const panel::DibFrame& frame, const panel::Pan
     return ink;
 }
 
-TEST(PanelFrame, PinIsPublishedAndClippedAtTheTipWhenPinned) {
+TEST_F(PanelFrame, PinIsPublishedAndClippedAtTheTipWhenPinned) {
     state::ui_values().pin_rect.set(std::nullopt);
     const panel::PanelPalette palette = panel::palette_for(PanelTheme::HybridDark);
     PanelFrameInput input = input_of({});
@@ -207,7 +213,7 @@ TEST(PanelFrame, PinIsPublishedAndClippedAtTheTipWhenPinned) {
     EXPECT_EQ(state::ui_values().pin_rect.get(), (state::Rect{300, 6, 316, 22}));
 }
 
-TEST(PanelFrame, HigherDpiScalesTheFrame) {
+TEST_F(PanelFrame, HigherDpiScalesTheFrame) {
     PanelFrameInput input = input_of({});
     input.dpi = 144;
     const auto frame = draw(input);
@@ -217,7 +223,7 @@ TEST(PanelFrame, HigherDpiScalesTheFrame) {
     EXPECT_EQ(state::ui_values().pin_rect.get(), (state::Rect{453, 9, 477, 33}));
 }
 
-TEST(PanelFrame, AThousandFramesLeaveNoGdiObjectBehind) {
+TEST_F(PanelFrame, AThousandFramesLeaveNoGdiObjectBehind) {
     const PanelFrameInput input =
         input_of({account("claude-1", Provider::Claude), account("codex-1", Provider::Codex)});
     (void)panel::pin_geometry();  // the one-time measurement
