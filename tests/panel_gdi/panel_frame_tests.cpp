@@ -73,6 +73,8 @@ TEST_F(PanelFrame, EmptyPanelBackgroundBorderAndCornersPerTheme) {
         }
         EXPECT_EQ(px.at(250, 0), opaque(*palette.border)) << "top border";
         EXPECT_EQ(px.at(0, 20), opaque(*palette.border)) << "left border";
+        EXPECT_EQ(px.at(321, 20), opaque(*palette.border)) << "right border";
+        EXPECT_EQ(px.at(250, 39), opaque(*palette.border)) << "bottom border";
         EXPECT_EQ(px.at(0, 0), 0u) << "outer corner fully transparent";
         EXPECT_EQ(px.at(321, 39), 0u);
         EXPECT_EQ(px.at(161, 20) >> 24, 255u) << "opaque centre";
