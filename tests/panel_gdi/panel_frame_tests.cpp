@@ -215,6 +215,37 @@ TEST_F(PanelFrame, PinIsPublishedAndClippedAtTheTipWhenPinned) {
     EXPECT_EQ(state::ui_values().pin_rect.get(), (state::Rect{300, 6, 316, 22}));
 }
 
+// Rightmost column a one-line text drew on, executed alone on a plain background.
+std::int32_t text_extent(const std::string& text) {
+    panel::DrawPlan plan;
+    plan.size = {300, 30};
+    plan.palette = panel::palette_for(PanelTheme::HybridDark);
+    plan.font_height = 12;
+    plan.commands.emplace_back(panel::TextItem{text, {0, 0, 300, 30}, {255, 255, 255}});
+    const auto frame = panel::DibFrame::create(300, 30);
+    EXPECT_TRUE(frame);
+    if (!frame) {
+        return -1;
+    }
+    panel::execute_draw_plan(plan, frame->dc(), frame->pixels());
+    const panel::ImageView px = frame->pixels();
+    std::int32_t extent = -1;
+    for (std::int32_t y = 0; y < 30; ++y) {
+        for (std::int32_t x = 0; x < 300; ++x) {
+            if (px.at(x, y) != opaque(plan.palette.background_top)) {
+                extent = std::max(extent, x);
+            }
+        }
+    }
+    return extent;
+}
+
+TEST_F(PanelFrame, AmpersandsInLabelsAreDrawnAsThemselves) {
+    // As a mnemonic prefix "&&" would draw one "&": eight would look like four.
+    EXPECT_GT(text_extent("&&&&&&&&"), text_extent("&&&&") + 10);
+    EXPECT_GT(text_extent("a&b"), text_extent("ab"));
+}
+
 TEST_F(PanelFrame, HigherDpiScalesTheFrame) {
     PanelFrameInput input = input_of({});
     input.dpi = 144;
