@@ -28,4 +28,12 @@ TEST(TrayInput, CopiesTheStateWithUsageEmptyBeforeTheFirstPoll) {
     EXPECT_EQ(input.language, localization::Language::English);
 }
 
+TEST(TrayInput, SyncLineListsTheUidsInSpecOrder) {
+    std::vector<tray_icon::TrayIconSpec> specs(2);
+    specs[0].uid = 4097;
+    specs[1].uid = 8193;
+    EXPECT_EQ(tray_icon::tray_sync_message(specs), "tray sync: 2 icons, uids=[4097, 8193]");
+    EXPECT_EQ(tray_icon::tray_sync_message({}), "tray sync: 0 icons, uids=[]");
+}
+
 }  // namespace
