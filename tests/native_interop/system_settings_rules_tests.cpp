@@ -35,13 +35,6 @@ TEST(SystemTheme, LightOnlyForAReadOne) {
     EXPECT_TRUE(native_interop::dark_from_light_theme_value(0));
     EXPECT_FALSE(native_interop::dark_from_light_theme_value(1));
     EXPECT_TRUE(native_interop::dark_from_light_theme_value(2));
-
-    state::AppState state;
-    state.system_dark = false;
-    EXPECT_TRUE(native_interop::store_system_dark(&state, true));
-    EXPECT_TRUE(state.system_dark);
-    EXPECT_FALSE(native_interop::store_system_dark(&state, true)) << "unchanged: nothing to draw";
-    EXPECT_FALSE(native_interop::store_system_dark(nullptr, false));
 }
 
 }  // namespace
