@@ -99,6 +99,11 @@ native_interop::Menu build_popup_menu(const std::vector<MenuEntry>& entries, Cre
 
 void show_context_menu(HWND owner, bool from_panel, HidePanel hide_panel) noexcept {
     try {
+        // A right-click that arrives while a menu tracks (its modal loop still dispatches the
+        // tray's messages) opens no second menu, and leaves `menu_open` to the first.
+        if (state::ui_values().menu_open) {
+            return;
+        }
         if (!from_panel && hide_panel != nullptr && !state::is_pinned()) {
             hide_panel(owner);
         }

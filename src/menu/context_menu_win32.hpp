@@ -29,7 +29,7 @@ using HidePanel = void (*)(HWND) noexcept;
 // chosen command arrives at `owner` as WM_COMMAND. Opened from a tray icon (`from_panel` false)
 // while the panel is not pinned, it first hides the panel through `hide_panel` (the window's;
 // null skips it). While the menu tracks, `menu_open` is set; when it closes, hover may not show
-// the panel for SHOW_SUPPRESSION_MS.
+// the panel for SHOW_SUPPRESSION_MS. Called again while a menu is open, it does nothing.
 void show_context_menu(HWND owner, bool from_panel, HidePanel hide_panel) noexcept;
 
 }  // namespace menu

@@ -195,6 +195,14 @@ TEST(ContextMenu, TracksAtTheCursorThenSuppressesHover) {
         EXPECT_LE(*until, after + suppression);
         EXPECT_EQ(native_interop::owned_counts().menus.load(), 0);
     }
+
+    // A second right-click while the menu tracks: no second menu, no hide, the flag stays set.
+    state::ui_values().menu_open = true;
+    hides = 0;
+    menu::show_context_menu(owner, false, count_hide);
+    EXPECT_EQ(hides, 0);
+    EXPECT_TRUE(state::ui_values().menu_open);
+    state::ui_values().menu_open = false;
     DestroyWindow(owner);
 }
 

@@ -28,6 +28,7 @@ TEST(DecodeCommand, EveryBlockAndTheIdentifiersAroundIt) {
     };
     for (const auto& [id, command] : known) {
         EXPECT_EQ(menu::decode_command(id), command) << id;
+        EXPECT_EQ(menu::command_id(command), id);
     }
     for (std::uint32_t id :
          {0u, 1u, 3u, 72u, 79u, 84u, 93u, 112u, 119u, 124u, 133u, 199u, 264u, 364u, 464u, 0xFFFFu}) {
@@ -122,6 +123,13 @@ TEST(ApplyCommand, AccountCommandsCarryTheAccountAsItWasWhenApplied) {
     EXPECT_EQ(*remove, (AccountTask{AccountOperation::Remove, Provider::Claude, state.accounts[2]}));
     EXPECT_EQ(menu::apply_command_id(&state, 71).account_task,
               (AccountTask{AccountOperation::Add, Provider::Codex, std::nullopt}));
+}
+
+TEST(ApplyCommand, AnIndexOutsideItsBlockChangesNothing) {
+    AppState state = three_accounts();
+    EXPECT_EQ(menu::command_id(Command{CommandKind::PanelTheme, 4}), 0u);
+    EXPECT_EQ(menu::apply_command(&state, Command{CommandKind::PanelTheme, 4}), CommandEffects{});
+    EXPECT_EQ(state.panel_theme, settings::PanelTheme::HybridDark);
 }
 
 TEST(ApplyCommand, WithoutAStateOnlyExitAutostartAndAddAct) {
