@@ -7,8 +7,11 @@
 #include <thread>
 
 #include "accounts/account_registry.hpp"
+#include "accounts/claude_credentials.hpp"
+#include "accounts/codex_credentials.hpp"
 #include "accounts/login.hpp"
 #include "diagnostics/log.hpp"
+#include "platform/file_io.hpp"
 #include "state/save_settings.hpp"
 #include "text/path_text.hpp"
 
@@ -156,6 +159,73 @@ void remove_account(const std::string& id, Provider provider, const std::filesys
         }
     }
     save_and_poll(context);
+}
+
+bool has_usable_credentials(Provider provider, const std::filesystem::path& dir) {
+    if (provider == Provider::Codex) {
+        return load_codex_tokens(dir).has_value();
+    }
+    const auto credentials = load_claude_credentials(CredentialSource{dir});
+    return credentials && !credentials->access_token.empty();
+}
+
+std::optional<std::string> adopt_account(Provider provider, const std::filesystem::path& dir,
+                                         const OperationContext& context) {
+    const std::string id = reserve_id(provider, *context.slot);
+    diagnostics::log_owned(fmt::format("adopt account: provider={} id={} dir={}",
+                                       provider_debug_name(provider), id,
+                                       text::path_to_utf8(dir).value_or("?")));
+    if (!has_usable_credentials(provider, dir)) {
+        const bool existed = platform::path_exists(dir);
+        if (!login(provider, dir, context.tools)) {
+            if (!existed) {
+                // Only what the failed sign-in put there; a folder the user had stays.
+                std::error_code ignored;
+                std::filesystem::remove_all(dir, ignored);
+            }
+            release_id(id);
+            diagnostics::log_line("adopt account: login failed/cancelled");
+            return std::nullopt;
+        }
+    }
+    const std::optional<std::string> email = account_email(provider, dir, context.tools);
+    {
+        const auto guard = context.slot->lock();
+        if (guard) {
+            guard->accounts.push_back(
+                Account{id, provider, dir, email, static_cast<std::uint32_t>(guard->accounts.size())});
+            if (guard->tray_accounts && std::find(guard->tray_accounts->begin(), guard->tray_accounts->end(),
+                                                  id) == guard->tray_accounts->end()) {
+                guard->tray_accounts->push_back(id);
+            }
+        }
+        release_id(id);
+    }
+    save_and_poll(context);
+    return id;
+}
+
+bool forget_account(const std::string& id, const std::filesystem::path& dir,
+                    const OperationContext& context) {
+    {
+        const auto guard = context.slot->lock();
+        if (!guard) {
+            return false;
+        }
+        auto& list = guard->accounts;
+        const auto it = std::find_if(list.begin(), list.end(), [&](const Account& a) { return a.id == id; });
+        if (it == list.end() || it->dir != dir) {
+            return false;
+        }
+        list.erase(it);
+        if (guard->tray_accounts) {
+            auto& tray = *guard->tray_accounts;
+            tray.erase(std::remove(tray.begin(), tray.end(), id), tray.end());
+        }
+    }
+    diagnostics::log_owned(fmt::format("forget account: id={}", id));
+    save_and_poll(context);
+    return true;
 }
 
 void start_account_operation(std::function<void()> operation) {
