@@ -21,14 +21,18 @@ struct OperationContext {
 };
 
 // A new directory under the accounts folder, the tool's login there, and a new entry when it
-// succeeded. Returns the new id, or nothing when the login failed (nothing is left behind).
+// succeeded. Returns the new id, or nothing when the login failed (nothing is left behind). The
+// id passes over ids whose folder is already on disk, so no older folder is ever signed in over.
 std::optional<std::string> add_account(Provider provider, const OperationContext& context);
 
-// The tool's login again in the account's directory; the stored address is refreshed.
+// The tool's login again in the account's directory; the stored address is refreshed. Only while
+// the list still holds this id with this directory; false (nothing done) otherwise.
 bool relogin_account(const std::string& id, Provider provider, const std::filesystem::path& dir,
                      const OperationContext& context);
 
-// The tool's logout, the directory (only when it lies in the accounts folder) and the entry.
+// The entry, the tool's logout and the directory (only when it lies in the accounts folder; links
+// inside are deleted, never followed; what cannot be deleted is logged). Nothing at all unless
+// the list still holds this id with this directory.
 void remove_account(const std::string& id, Provider provider, const std::filesystem::path& dir,
                     const OperationContext& context);
 
