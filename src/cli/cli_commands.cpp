@@ -38,6 +38,11 @@ std::string without_trailing_slashes(std::string url) {
     return url;
 }
 
+// Readings from one pair of hosts say nothing about another's.
+std::string hosts_of(const Session& session) {
+    return session.endpoints.anthropic + " " + session.endpoints.chatgpt;
+}
+
 // The readings `status --line` shows: the cache's when it may answer, else a fresh poll's.
 std::vector<CachedReading> line_readings(const Arguments& arguments, const Session& session,
                                          const state::AppState& initial) {
@@ -45,8 +50,8 @@ std::vector<CachedReading> line_readings(const Arguments& arguments, const Sessi
     if (const auto text = platform::read_file(status_cache_path());
         std::holds_alternative<std::string>(text)) {
         const auto cache = decode_status_cache(std::get<std::string>(text));
-        if (cache &&
-            cache_answers(*cache, session.settings_path, initial.accounts, now, arguments.max_age_seconds)) {
+        if (cache && cache_answers(*cache, session.settings_path, hosts_of(session), initial.accounts, now,
+                                   arguments.max_age_seconds)) {
             diagnostics::log_line("status --line: answered from the last poll");
             return cache->readings;
         }
@@ -54,7 +59,7 @@ std::vector<CachedReading> line_readings(const Arguments& arguments, const Sessi
     state::StateSlot slot;
     slot.install(initial);
     const auto usage = poll_and_cache(slot, session);
-    return cache_from_poll(session.settings_path, initial.accounts, usage, now).readings;
+    return cache_from_poll(session.settings_path, hosts_of(session), initial.accounts, usage, now).readings;
 }
 
 int exit_code_for(bool any_failed) {
@@ -104,7 +109,8 @@ std::vector<poller::UsageSnapshot> poll_and_cache(state::StateSlot& slot, const 
 
     const auto guard = slot.lock();
     auto usage = guard->usage.value_or(std::vector<poller::UsageSnapshot>{});
-    const auto cache = cache_from_poll(session.settings_path, guard->accounts, usage, session.now());
+    const auto cache =
+        cache_from_poll(session.settings_path, hosts_of(session), guard->accounts, usage, session.now());
     // The cache only spares later polls; a run that cannot write it still answers.
     if (const auto text = encode_status_cache(cache)) {
         if (const auto failure = platform::write_file_atomic(status_cache_path(), *text)) {

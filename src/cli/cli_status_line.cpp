@@ -69,10 +69,10 @@ std::filesystem::path status_cache_path() {
     return diagnostics::log_path().parent_path() / text::path_from_utf8(STATUS_CACHE_FILE_NAME).value();
 }
 
-StatusCache cache_from_poll(const std::filesystem::path& settings_path,
+StatusCache cache_from_poll(const std::filesystem::path& settings_path, std::string hosts,
                             const std::vector<accounts::Account>& accounts,
                             const std::vector<poller::UsageSnapshot>& usage, platform::FileTime now) {
-    StatusCache cache{settings_path, platform::unix_milliseconds(now), {}};
+    StatusCache cache{settings_path, std::move(hosts), platform::unix_milliseconds(now), {}};
     for (const auto& account : accounts) {
         CachedReading reading{account.id, account.provider, account.dir, account.email, {}, {}};
         for (const auto& entry : usage) {
@@ -108,8 +108,10 @@ std::optional<std::string> encode_status_cache(const StatusCache& cache) {
                                 {"five_hour", percent_json(reading.five_hour)},
                                 {"seven_day", percent_json(reading.seven_day)}});
     }
-    const json document{
-        {"settings", *settings}, {"polled_at_ms", cache.polled_at_ms}, {"accounts", readings}};
+    const json document{{"settings", *settings},
+                        {"hosts", cache.hosts},
+                        {"polled_at_ms", cache.polled_at_ms},
+                        {"accounts", readings}};
     return document.dump(-1, ' ', false, json::error_handler_t::replace);
 }
 
@@ -119,17 +121,19 @@ std::optional<StatusCache> decode_status_cache(std::string_view text) {
         return std::nullopt;
     }
     const auto settings = document.find("settings");
+    const auto hosts = document.find("hosts");
     const auto polled_at = document.find("polled_at_ms");
     const auto readings = document.find("accounts");
-    if (settings == document.end() || !settings->is_string() || polled_at == document.end() ||
-        !polled_at->is_number_integer() || readings == document.end() || !readings->is_array()) {
+    if (settings == document.end() || !settings->is_string() || hosts == document.end() ||
+        !hosts->is_string() || polled_at == document.end() || !polled_at->is_number_integer() ||
+        readings == document.end() || !readings->is_array()) {
         return std::nullopt;
     }
     auto path = text::path_from_utf8(settings->get<std::string>());
     if (!path) {
         return std::nullopt;
     }
-    StatusCache cache{std::move(*path), polled_at->get<std::int64_t>(), {}};
+    StatusCache cache{std::move(*path), hosts->get<std::string>(), polled_at->get<std::int64_t>(), {}};
     for (const auto& value : *readings) {
         auto reading = reading_from(value);
         if (!reading) {
@@ -141,9 +145,10 @@ std::optional<StatusCache> decode_status_cache(std::string_view text) {
 }
 
 bool cache_answers(const StatusCache& cache, const std::filesystem::path& settings_path,
-                   const std::vector<accounts::Account>& accounts, platform::FileTime now,
-                   std::uint32_t max_age_seconds) {
-    if (cache.settings_path != settings_path || cache.readings.size() != accounts.size()) {
+                   std::string_view hosts, const std::vector<accounts::Account>& accounts,
+                   platform::FileTime now, std::uint32_t max_age_seconds) {
+    if (cache.settings_path != settings_path || cache.hosts != hosts ||
+        cache.readings.size() != accounts.size()) {
         return false;
     }
     for (std::size_t i = 0; i < accounts.size(); ++i) {

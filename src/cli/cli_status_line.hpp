@@ -30,6 +30,7 @@ struct CachedReading {
 
 struct StatusCache {
     std::filesystem::path settings_path;  // the readings belong to this file's accounts
+    std::string hosts;                    // read from these hosts ("<anthropic> <chatgpt>")
     std::int64_t polled_at_ms = 0;        // Unix milliseconds
     std::vector<CachedReading> readings;
 
@@ -40,7 +41,7 @@ struct StatusCache {
 [[nodiscard]] std::filesystem::path status_cache_path();
 
 // The readings of one poll over `accounts` (in the same order), at `now`.
-[[nodiscard]] StatusCache cache_from_poll(const std::filesystem::path& settings_path,
+[[nodiscard]] StatusCache cache_from_poll(const std::filesystem::path& settings_path, std::string hosts,
                                           const std::vector<accounts::Account>& accounts,
                                           const std::vector<poller::UsageSnapshot>& usage,
                                           platform::FileTime now);
@@ -50,12 +51,12 @@ struct StatusCache {
 // Nothing for anything but a file this program wrote.
 [[nodiscard]] std::optional<StatusCache> decode_status_cache(std::string_view text);
 
-// Whether the cache may answer for these accounts of this settings file at `now`: the same
-// accounts (id, provider, folder, in order) and a poll younger than `max_age_seconds`. A poll
+// Whether the cache may answer for these accounts of this settings file and these hosts at
+// `now`: the same accounts (id, provider, folder, in order) and a poll younger than `max_age_seconds`. A poll
 // that lies in the future (the clock was set back) is not trusted.
 [[nodiscard]] bool cache_answers(const StatusCache& cache, const std::filesystem::path& settings_path,
-                                 const std::vector<accounts::Account>& accounts, platform::FileTime now,
-                                 std::uint32_t max_age_seconds);
+                                 std::string_view hosts, const std::vector<accounts::Account>& accounts,
+                                 platform::FileTime now, std::uint32_t max_age_seconds);
 
 // "dev 37%/62% · work 9%/41% · claude-2 ?": the e-mail's local part (else the label, else the id)
 // and the rounded five-hour and seven-day percentages, "?" for an account that was not read;
