@@ -7,15 +7,26 @@
 namespace accounts {
 
 std::string next_account_id(Provider provider, const std::vector<Account>& in_use) {
+    return next_account_id(provider, in_use, [](const std::string&) { return false; });
+}
+
+std::string next_account_id(Provider provider, const std::vector<Account>& in_use,
+                            const std::function<bool(const std::string& id)>& also_taken) {
     const std::string prefix = std::string(provider_json_name(provider)) + "-";
     for (unsigned long long n = 1;; ++n) {
         std::string candidate = prefix + std::to_string(n);
         const bool taken = std::any_of(in_use.begin(), in_use.end(),
                                        [&](const Account& account) { return account.id == candidate; });
-        if (!taken) {
+        if (!taken && !also_taken(candidate)) {
             return candidate;
         }
     }
+}
+
+bool taken_on_disk(const std::filesystem::path& path) {
+    std::error_code ec;
+    const auto status = std::filesystem::symlink_status(path, ec);
+    return !ec && status.type() != std::filesystem::file_type::not_found;
 }
 
 std::filesystem::path account_dir(const std::filesystem::path& settings_path, const std::string& id) {

@@ -31,6 +31,10 @@ bool claude_login(const std::filesystem::path& dir, const ToolSession& session) 
 }  // namespace
 
 bool login(Provider provider, const std::filesystem::path& dir, const ToolSession& session) {
+    const auto lease = enter_folder(session, dir);
+    if (!lease) {
+        return false;  // the account is gone: its folder must not be made again
+    }
     (void)platform::create_directories(dir);  // an existing folder is fine; a failure shows in the login
     return provider == Provider::Codex ? codex_login(dir, session) : claude_login(dir, session);
 }
@@ -43,6 +47,10 @@ std::optional<std::string> claude_auth_email(const std::filesystem::path& dir, c
     command->standard_input = platform::StdioMode::Discard;
     command->standard_output = platform::StdioMode::Capture;
     command->standard_error = platform::StdioMode::Discard;
+    const auto lease = enter_folder(session, dir);
+    if (!lease) {
+        return std::nullopt;
+    }
     const auto output = platform::run_with_timeout(*command, session.limits.status, *session.clock);
     if (!output) {
         return std::nullopt;

@@ -49,6 +49,10 @@ std::variant<ClaudeCredentials, CredentialsFailure> resolve_claude_credentials(
 }
 
 void refresh_claude_token(const std::filesystem::path& dir, const ToolSession& session) {
+    const auto lease = enter_folder(session, dir);
+    if (!lease) {
+        return;  // the account has gone: its folder gets no fresh credentials
+    }
     const std::string program = session.locator.find_claude();
     diagnostics::log_owned(fmt::format("attempting Windows Claude token refresh via {} (dir=Some({}))",
                                        program, text::debug_path(dir)));
@@ -68,6 +72,10 @@ void refresh_claude_token(const std::filesystem::path& dir, const ToolSession& s
 }
 
 void refresh_codex_token(const std::filesystem::path& dir, const ToolSession& session) {
+    const auto lease = enter_folder(session, dir);
+    if (!lease) {
+        return;  // the account has gone: its folder gets no fresh credentials
+    }
     diagnostics::log_owned(
         fmt::format("attempting Windows Codex token refresh (dir=Some({}))", text::debug_path(dir)));
     platform::ChildCommand command = session.locator.codex_command({"exec", "."}, dir);

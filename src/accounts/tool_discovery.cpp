@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "platform/environment.hpp"
+#include "platform/system_program.hpp"
 #include "text/path_text.hpp"
 
 namespace accounts {
@@ -128,7 +129,7 @@ bool probe_tool(const std::string& candidate, std::chrono::milliseconds limit) {
 std::optional<std::string> look_up_tool(const std::string& candidate) {
 #ifdef _WIN32
     platform::ChildCommand command;
-    command.program = "where.exe";
+    command.program = platform::system_program("where.exe");
     command.arguments = {candidate};
     command.standard_input = platform::StdioMode::Discard;
     command.standard_output = platform::StdioMode::Capture;
@@ -166,10 +167,10 @@ platform::ChildCommand wrap_tool(const std::string& located, bool scripts_throug
     platform::ChildCommand command;
     if (ends_with_ignoring_case(located, ".cmd")) {
         // "/d" skips AutoRun commands; "/s" with the outer quotes keeps the script's quoting.
-        command.program = "cmd.exe";
+        command.program = platform::system_program("cmd.exe");
         command.arguments = {"/d", "/s", "/c", located};
     } else if (scripts_through_powershell && ends_with_ignoring_case(located, ".ps1")) {
-        command.program = "powershell.exe";
+        command.program = platform::system_program("powershell.exe");
         command.arguments = {"-NoProfile", "-ExecutionPolicy", "Bypass", "-File", located};
     } else {
         command.program = located;

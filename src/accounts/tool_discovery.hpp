@@ -31,7 +31,8 @@ using ToolLookup = std::function<std::optional<std::string>(const std::string& c
 
 // The located program wrapped for starting: a ".cmd" through "cmd.exe" /d /s /c, a ".ps1" (when
 // `scripts_through_powershell`) through "powershell.exe" -NoProfile -ExecutionPolicy Bypass
-// -File, anything else directly; the extension is compared ignoring case.
+// -File, anything else directly; the extension is compared ignoring case. cmd.exe, where.exe
+// and powershell.exe are named by their full path in the system folder.
 [[nodiscard]] platform::ChildCommand wrap_tool(const std::string& located, bool scripts_through_powershell,
                                                std::vector<std::string> arguments);
 

@@ -21,6 +21,13 @@ std::optional<platform::ChildCommand> claude_command_for(const ToolSession& sess
     return command;
 }
 
+std::optional<FolderUses::Lease> enter_folder(const ToolSession& session, const std::filesystem::path& dir) {
+    if (session.admit) {
+        return session.admit(dir);
+    }
+    return folder_uses().enter(dir);
+}
+
 void discard_all_streams(platform::ChildCommand& command) {
     command.standard_input = platform::StdioMode::Discard;
     command.standard_output = platform::StdioMode::Discard;

@@ -4,9 +4,11 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <optional>
 
 #include "accounts/account.hpp"
+#include "accounts/folder_uses.hpp"
 #include "accounts/tool_discovery.hpp"
 #include "platform/process.hpp"
 
@@ -19,11 +21,23 @@ struct ToolLimits {
     std::chrono::milliseconds logout{30'000};
 };
 
+// Lets a tool into an account folder (the lease keeps the folder busy while the tool runs), or
+// refuses with nothing.
+using FolderAdmission = std::function<std::optional<FolderUses::Lease>(const std::filesystem::path& dir)>;
+
 struct ToolSession {
     ToolLocator locator;
     ToolLimits limits;
     const platform::MonotonicClock* clock = &platform::steady_clock();
+    // Polls and re-logins admit a tool only while their account is still listed; unset, every
+    // folder is let in (an add signs in inside a folder no account owns yet).
+    FolderAdmission admit{};
 };
+
+// Asked just before a tool starts in `dir`: the lease to hold while it runs, or nothing when the
+// tool must not run there.
+[[nodiscard]] std::optional<FolderUses::Lease> enter_folder(const ToolSession& session,
+                                                            const std::filesystem::path& dir);
 
 // A Claude command for `dir`: CLAUDE_CONFIG_DIR set and, when `clean`, CLAUDECODE and
 // CLAUDE_CODE_ENTRYPOINT removed so the tool does not think it runs inside another session.

@@ -119,6 +119,37 @@ std::string status_text(const std::vector<poller::UsageSnapshot>& usage,
     return out;
 }
 
+std::string account_lines(const std::vector<accounts::Account>& list) {
+    struct Row {
+        std::string_view id;
+        std::string_view provider;
+        std::string_view email;
+        std::string dir;
+    };
+    std::vector<Row> rows;
+    std::size_t id_width = 0;
+    std::size_t provider_width = 0;
+    std::size_t email_width = 0;
+    for (const auto& account : list) {
+        Row row{account.id, accounts::provider_json_name(account.provider),
+                account.email ? std::string_view(*account.email) : std::string_view("-"),
+                text::path_to_utf8(account.dir).value_or("?")};
+        id_width = std::max(id_width, width_of(row.id));
+        provider_width = std::max(provider_width, width_of(row.provider));
+        email_width = std::max(email_width, width_of(row.email));
+        rows.push_back(std::move(row));
+    }
+    std::string out;
+    const auto padded = [](std::string_view text, std::size_t width) {
+        return std::string(text) + std::string(width - width_of(text), ' ');
+    };
+    for (const auto& row : rows) {
+        out += fmt::format("{}  {}  {}  {}\n", padded(row.id, id_width), padded(row.provider, provider_width),
+                           padded(row.email, email_width), row.dir);
+    }
+    return out;
+}
+
 std::string settings_error_text(const std::filesystem::path& file, const settings::SettingsError& error) {
     const std::string name = text::path_to_utf8(file).value_or("settings.json");
     if (error.line > 0) {

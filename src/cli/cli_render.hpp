@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "accounts/account.hpp"
 #include "localization/string_table.hpp"
 #include "localization/value_format.hpp"
 #include "platform/clock.hpp"
@@ -26,6 +27,10 @@ namespace cli {
 [[nodiscard]] std::string status_text(const std::vector<poller::UsageSnapshot>& usage,
                                       const localization::StringTable& strings, platform::FileTime now,
                                       localization::LocalTimeConversion to_local = platform::to_local_time);
+
+// One line per account, in list order: id, provider, e-mail (or "-") and folder in columns two
+// blanks apart, each column as wide as its widest entry.
+[[nodiscard]] std::string account_lines(const std::vector<accounts::Account>& list);
 
 // "<file>:<line>:<column>: <rule>" (the position where the parser knows it), one line.
 [[nodiscard]] std::string settings_error_text(const std::filesystem::path& file,

@@ -19,7 +19,7 @@ int wmain(int argc, wchar_t** argv) {
     for (int i = 1; i < argc; ++i) {
         auto argument = platform::from_wide(argv[i]);
         if (!argument) {
-            std::cerr << "gaugelet-cli: argument " << i << " is not valid text\n\n" << cli::usage_text();
+            std::cerr << "gaugelet-cli: argument " << i << " is not valid text (see gaugelet-cli --help)\n";
             return cli::EXIT_USAGE;
         }
         arguments.push_back(std::move(*argument));

@@ -5,6 +5,7 @@
 // runs, so a chatty child never blocks on a full pipe.
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -38,6 +39,10 @@ struct ChildCommand {
     ChildCommand& set_env(std::string name, std::string value);
     ChildCommand& remove_env(std::string name);
 };
+
+// A captured stream may hold this much; a child that writes more has its output read on (so it is
+// never held up) and dropped, and its result counts as unusable, like an oversized body.
+inline constexpr std::size_t MAX_CAPTURED_BYTES = 1024 * 1024;
 
 // The result of a finished child. Streams that were not captured are empty.
 struct ProcessOutput {
@@ -83,7 +88,8 @@ class Process {
 
     // For a child that has exited: its exit code and the captured output, read to the end. If a
     // process the child left behind still holds the pipes after `patience`, the rest of the
-    // tree is ended so reading can finish. Nothing when the exit code cannot be read.
+    // tree is ended so reading can finish. Nothing when the exit code cannot be read or a captured
+    // stream passed MAX_CAPTURED_BYTES.
     [[nodiscard]] std::optional<ProcessOutput> finish(std::chrono::milliseconds patience);
 
   private:
@@ -94,7 +100,8 @@ class Process {
 
 // Starts the child and waits at most `limit`. Nothing when it cannot be started, when waiting
 // failed, or when it still runs at the first check after the limit (it is then killed with its
-// tree, and its partial output discarded). Each check tests for exit before it tests the limit.
+// tree, and its partial output discarded), or when a captured stream passed MAX_CAPTURED_BYTES.
+// Each check tests for exit before it tests the limit.
 [[nodiscard]] std::optional<ProcessOutput> run_with_timeout(const ChildCommand& command,
                                                             std::chrono::milliseconds limit,
                                                             const MonotonicClock& clock = steady_clock());

@@ -132,6 +132,7 @@ struct Process::Impl {
     Fd stop_write;
     std::string output;
     std::string error;
+    bool overflowed = false;  // written by the reader, read after it was joined
 
     ~Impl() {
         if (pid > 0 && !reaped) {
@@ -188,7 +189,7 @@ struct Process::Impl {
                 }
                 const ssize_t count = ::read(fds[i].fd, buffer, sizeof buffer);
                 if (count > 0) {
-                    sinks[i]->append(buffer, static_cast<std::size_t>(count));
+                    keep(*sinks[i], buffer, static_cast<std::size_t>(count));
                 } else if (count == 0 || errno != EINTR) {
                     fds[i].fd = -1;  // the end of this pipe; poll ignores negative descriptors
                 }
@@ -197,6 +198,16 @@ struct Process::Impl {
         const std::lock_guard lock(mutex);
         drained = true;
         changed.notify_all();
+    }
+
+    // Appends up to the cap; past it the stream is dropped and only read on.
+    void keep(std::string& sink, const char* bytes, std::size_t count) {
+        if (overflowed || count > MAX_CAPTURED_BYTES - sink.size()) {
+            overflowed = true;
+            std::string().swap(sink);
+            return;
+        }
+        sink.append(bytes, count);
     }
 
     // SIGKILL to the child's group: the child and everything it started that stayed in the group.
@@ -388,7 +399,7 @@ std::optional<ProcessOutput> Process::finish(std::chrono::milliseconds patience)
     }
     impl_->stop_reader();  // a holder that left the group cannot keep us waiting
     impl_->join_waiter_and_reap();
-    if (!impl_->reaped) {
+    if (!impl_->reaped || impl_->overflowed) {
         return std::nullopt;
     }
     return ProcessOutput{exit_code_of(impl_->status), std::move(impl_->output), std::move(impl_->error)};

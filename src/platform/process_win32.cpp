@@ -136,13 +136,19 @@ KernelHandle inheritable_copy(DWORD which) {
     return KernelHandle(copy);
 }
 
-// Reads one pipe to its end.
-void drain_pipe(HANDLE pipe, std::string& sink) {
+// Reads one pipe to its end, keeping at most MAX_CAPTURED_BYTES; past that the stream is dropped
+// and `overflowed` set, and the pipe is still read so the child is never held up.
+void drain_pipe(HANDLE pipe, std::string& sink, bool& overflowed) {
     char buffer[64 * 1024];
     for (;;) {
         DWORD read = 0;
         if (!ReadFile(pipe, buffer, sizeof buffer, &read, nullptr) || read == 0) {
             return;  // ERROR_BROKEN_PIPE: every writer is gone
+        }
+        if (overflowed || read > MAX_CAPTURED_BYTES - sink.size()) {
+            overflowed = true;
+            std::string().swap(sink);
+            continue;
         }
         sink.append(buffer, read);
     }
@@ -165,6 +171,8 @@ struct Process::Impl {
     KernelHandle error_read;
     std::string output;
     std::string error;
+    bool output_overflowed = false;  // each written by its reader, read after the readers were joined
+    bool error_overflowed = false;
     std::thread output_reader;
     std::thread error_reader;
     std::mutex mutex;
@@ -203,14 +211,14 @@ struct Process::Impl {
         }
     }
 
-    void start_reader(std::thread& thread, HANDLE pipe, std::string& sink) {
+    void start_reader(std::thread& thread, HANDLE pipe, std::string& sink, bool& overflowed) {
         {
             const std::lock_guard lock(mutex);
             ++readers_running;
         }
         try {
-            thread = std::thread([this, pipe, &sink] {
-                drain_pipe(pipe, sink);
+            thread = std::thread([this, pipe, &sink, &overflowed] {
+                drain_pipe(pipe, sink, overflowed);
                 const std::lock_guard lock(mutex);
                 --readers_running;
                 drained_changed.notify_all();
@@ -360,10 +368,12 @@ std::variant<Process, IoError> Process::start(const ChildCommand& command) {
 
     try {
         if (impl->output_read) {
-            impl->start_reader(impl->output_reader, impl->output_read.get(), impl->output);
+            impl->start_reader(impl->output_reader, impl->output_read.get(), impl->output,
+                               impl->output_overflowed);
         }
         if (impl->error_read) {
-            impl->start_reader(impl->error_reader, impl->error_read.get(), impl->error);
+            impl->start_reader(impl->error_reader, impl->error_read.get(), impl->error,
+                               impl->error_overflowed);
         }
     } catch (const std::system_error& e) {
         impl->end_tree();
@@ -407,7 +417,8 @@ std::optional<ProcessOutput> Process::finish(std::chrono::milliseconds patience)
     }
     impl_->join_readers();
     DWORD code = 0;
-    if (!GetExitCodeProcess(impl_->process.get(), &code)) {
+    if (impl_->output_overflowed || impl_->error_overflowed ||
+        !GetExitCodeProcess(impl_->process.get(), &code)) {
         return std::nullopt;
     }
     return ProcessOutput{code, std::move(impl_->output), std::move(impl_->error)};

@@ -1,5 +1,6 @@
 #include "poller/poll_cycle.hpp"
 
+#include "accounts/account_admission.hpp"
 #include "accounts/codex_credentials.hpp"
 #include "accounts/login.hpp"
 #include "accounts/token_refresh.hpp"
@@ -14,7 +15,8 @@ PollSequence& process_sequence() {
     return *sequence;
 }
 
-FetchResult poll_codex(const accounts::Account& account, const PollContext& context) {
+FetchResult poll_codex(const accounts::Account& account, const PollContext& context,
+                       const accounts::ToolSession& tools) {
     auto tokens = accounts::load_codex_tokens(account.dir);
     if (!tokens) {
         return FetchFailure::Failed;
@@ -24,7 +26,7 @@ FetchResult poll_codex(const accounts::Account& account, const PollContext& cont
         return result;
     }
     // One refresh per account and cycle; the second answer stands, whatever it is.
-    accounts::refresh_codex_token(account.dir, context.tools);
+    accounts::refresh_codex_token(account.dir, tools);
     tokens = accounts::load_codex_tokens(account.dir);
     if (!tokens) {
         return FetchFailure::Failed;
@@ -32,10 +34,11 @@ FetchResult poll_codex(const accounts::Account& account, const PollContext& cont
     return fetch_codex_usage(tokens->access_token, tokens->account_id, context.endpoints);
 }
 
-FetchResult poll_claude(const accounts::Account& account, const PollContext& context) {
+FetchResult poll_claude(const accounts::Account& account, const PollContext& context,
+                        const accounts::ToolSession& tools) {
     ClaudeFetchContext fetch;
-    fetch.token = [&context](const std::filesystem::path& dir) -> std::optional<std::string> {
-        auto resolved = accounts::resolve_claude_credentials(dir, context.tools, context.now);
+    fetch.token = [&context, &tools](const std::filesystem::path& dir) -> std::optional<std::string> {
+        auto resolved = accounts::resolve_claude_credentials(dir, tools, context.now);
         if (auto* credentials = std::get_if<accounts::ClaudeCredentials>(&resolved)) {
             return std::move(credentials->access_token);
         }
@@ -56,14 +59,19 @@ std::vector<UsageSnapshot> poll_accounts(const std::vector<accounts::Account>& l
     usage.reserve(list.size());
     for (const accounts::Account& account : list) {
         const bool codex = account.provider == accounts::Provider::Codex;
-        FetchResult result = codex ? poll_codex(account, context) : poll_claude(account, context);
+        // A tool runs in the account's folder only while the account is still listed: a removal
+        // during the cycle must not see its folder made again by a late refresh.
+        accounts::ToolSession tools = context.tools;
+        tools.admit = accounts::admit_while_listed(*context.slot, account.id, account.dir);
+        FetchResult result =
+            codex ? poll_codex(account, context, tools) : poll_claude(account, context, tools);
         UsageSnapshot entry;
         entry.account_id = account.id;
         entry.provider = account.provider;
         if (auto* data = std::get_if<UsageData>(&result)) {
             entry.usage = std::move(*data);
         }
-        entry.label = accounts::account_email(account.provider, account.dir, context.tools);
+        entry.label = accounts::account_email(account.provider, account.dir, tools);
         if (!entry.label) {
             entry.label = account.email;
         }

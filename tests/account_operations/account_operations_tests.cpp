@@ -1,12 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <fstream>
 #include <thread>
 
 #include "accounts/account_operations.hpp"
 #include "fake_tool_support.hpp"
 #include "fake_tools.hpp"
+#include "log_capture.hpp"
 #include "platform/environment.hpp"
+#include "platform/process.hpp"
+#include "platform/system_program.hpp"
 #include "settings/settings_load.hpp"
 #include "support/temp_folder.hpp"
 #include "text/path_text.hpp"
@@ -17,6 +22,10 @@ using accounts::Account;
 using accounts::Provider;
 using test_support::TempFolder;
 using test_support::write_text;
+
+[[maybe_unused]] std::string utf8(const std::filesystem::path& path) {
+    return text::path_to_utf8(path).value_or("");
+}
 
 class AccountOperations : public ::testing::Test {
   protected:
@@ -170,11 +179,14 @@ TEST_F(AccountOperations, ReloginEdgeCases) {
     EXPECT_TRUE(std::filesystem::exists(gone / ".credentials.json"));
     EXPECT_EQ(accounts()[0].email, "user@example.com");
 
-    // The account was removed meanwhile: nothing changes, but the settings are saved and polled.
+    // The account is no longer listed with this folder: no tool runs, nothing changes.
     const int polls_before = polls_;
-    EXPECT_TRUE(accounts::relogin_account("claude-9", Provider::Claude, gone, context_));
+    const auto elsewhere = accounts_folder() / "claude-9";
+    EXPECT_FALSE(accounts::relogin_account("claude-9", Provider::Claude, gone, context_));
+    EXPECT_FALSE(accounts::relogin_account("claude-3", Provider::Claude, elsewhere, context_));
+    EXPECT_FALSE(std::filesystem::exists(elsewhere)) << "no folder is made for it";
     EXPECT_EQ(accounts().size(), 1u);
-    EXPECT_EQ(polls_, polls_before + 1);
+    EXPECT_EQ(polls_, polls_before);
 
     // A failed re-login changes nothing and saves nothing.
     TempFolder tools;
@@ -185,6 +197,119 @@ TEST_F(AccountOperations, ReloginEdgeCases) {
     EXPECT_FALSE(accounts::relogin_account("claude-3", Provider::Claude, gone, refusing));
     EXPECT_FALSE(std::filesystem::exists(context_.settings_path));
     EXPECT_TRUE(std::filesystem::exists(gone)) << "the directory stays";
+}
+
+TEST_F(AccountOperations, AnAddPassesOverFoldersAlreadyOnDisk) {
+    // As after a settings file that did not load: no accounts in memory, old folders on disk.
+    const auto old = accounts_folder() / "claude-1";
+    std::filesystem::create_directories(old);
+    write_text(old / "transcript.jsonl", "mine");
+    TempFolder tools;
+    auto refusing = context_;
+    refusing.tools = test_tools::fake_tool_session(
+        test_tools::write_printing_tool(tools.path(), "claude-refusing", R"({"loggedIn": false})"));
+    EXPECT_FALSE(accounts::add_account(Provider::Claude, refusing));
+    EXPECT_TRUE(std::filesystem::exists(old / "transcript.jsonl"))
+        << "a failed add deletes only its own folder";
+    EXPECT_FALSE(std::filesystem::exists(accounts_folder() / "claude-2"));
+
+    ASSERT_EQ(accounts::add_account(Provider::Claude, context_), "claude-2");
+    EXPECT_FALSE(std::filesystem::exists(old / ".credentials.json"))
+        << "the old folder was not signed in over";
+}
+
+// A link at `link` to the folder `target`: a junction through cmd.exe on Windows; under Wine,
+// whose mklink /J and CreateSymbolicLinkW create nothing, a Unix link made by /bin/ln, which Wine
+// shows as a folder carrying FILE_ATTRIBUTE_REPARSE_POINT, as Windows shows a junction.
+bool make_folder_link(const std::filesystem::path& link, const std::filesystem::path& target) {
+#ifdef _WIN32
+    platform::ChildCommand mklink;
+    mklink.program = platform::system_program("cmd.exe");
+    mklink.arguments = {"/d", "/c", "mklink", "/J", utf8(link), utf8(target)};
+    mklink.standard_output = platform::StdioMode::Discard;
+    mklink.standard_error = platform::StdioMode::Discard;
+    (void)platform::run_with_timeout(mklink, std::chrono::seconds(30));
+    if (!std::filesystem::exists(link)) {
+        platform::ChildCommand ln;
+        ln.program = "Z:\\bin\\ln";
+        ln.arguments = {"-s", utf8(target.lexically_relative(link.parent_path()).generic_path()),
+                        utf8(link.filename())};
+        ln.working_directory = link.parent_path();
+        (void)platform::run_with_timeout(ln, std::chrono::seconds(30));
+    }
+    return std::filesystem::exists(link / "keep.txt");
+#else
+    std::error_code ec;
+    std::filesystem::create_directory_symlink(target, link, ec);
+    return !ec;
+#endif
+}
+
+TEST_F(AccountOperations, RemovalDeletesLinksNeverWhatTheyPointTo) {
+    TempFolder outside;
+    write_text(outside / "keep.txt", "not ours");
+    const auto one = accounts_folder() / "claude-1";
+    const auto two = accounts_folder() / "claude-2";
+    std::filesystem::create_directories(one / "plugins/deep");
+    write_text(one / "plugins/deep/file.txt", "ours");
+    ASSERT_TRUE(make_folder_link(one / "link", outside.path()));
+    ASSERT_TRUE(make_folder_link(one / "plugins/deep/link", outside.path()));
+    ASSERT_TRUE(make_folder_link(two, outside.path())) << "an account folder that is itself a link";
+    slot_.lock()->accounts = {{"claude-1", Provider::Claude, one, std::nullopt, 0},
+                              {"claude-2", Provider::Claude, two, std::nullopt, 1}};
+
+    accounts::remove_account("claude-1", Provider::Claude, one, context_);
+    accounts::remove_account("claude-2", Provider::Claude, two, context_);
+    EXPECT_TRUE(accounts().empty());
+    EXPECT_FALSE(std::filesystem::exists(one));
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(two)));
+    EXPECT_TRUE(std::filesystem::exists(outside / "keep.txt"));
+}
+
+TEST_F(AccountOperations, RemovalDeletesReadOnlyEntriesAndLogsWhatStays) {
+    const auto dir = accounts_folder() / "claude-1";
+    std::filesystem::create_directories(dir / "plugins/pack");
+    write_text(dir / "plugins/pack/pack-1.pack", "git");
+    write_text(dir / "transcript.jsonl", "chat");
+    using std::filesystem::perms;
+    std::filesystem::permissions(dir / "plugins/pack/pack-1.pack", perms::owner_read | perms::group_read);
+    std::filesystem::permissions(dir / "plugins/pack", perms::owner_read | perms::owner_exec);
+    slot_.lock()->accounts = {{"claude-1", Provider::Claude, dir, std::nullopt, 0}};
+#ifdef _WIN32
+    // A file another program holds open without sharing deletion cannot go.
+    write_text(dir / "held.txt", "busy");
+    std::ofstream held(dir / "held.txt", std::ios::app);
+#endif
+    const test_fakes::LogCapture log;
+    accounts::remove_account("claude-1", Provider::Claude, dir, context_);
+    EXPECT_TRUE(accounts().empty()) << "the account leaves the list all the same";
+    EXPECT_FALSE(std::filesystem::exists(dir / "plugins"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "transcript.jsonl"));
+#ifdef _WIN32
+    ASSERT_TRUE(std::filesystem::exists(dir / "held.txt"));
+    const auto lines = log.lines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_TRUE(lines[0].starts_with("remove account: unable to delete " + utf8(dir / "held.txt") + ": "))
+        << lines[0];
+#else
+    EXPECT_FALSE(std::filesystem::exists(dir));
+    EXPECT_TRUE(log.lines().empty());
+#endif
+}
+
+TEST_F(AccountOperations, AStaleRemoveTouchesNothing) {
+    ASSERT_EQ(accounts::add_account(Provider::Claude, context_), "claude-1");
+    const auto dir = accounts()[0].dir;
+    const int polls_before = polls_;
+    // Started for a claude-1 in another folder, or for an id no longer listed.
+    accounts::remove_account("claude-1", Provider::Claude, accounts_folder() / "old-claude-1", context_);
+    accounts::remove_account("claude-2", Provider::Claude, dir, context_);
+    EXPECT_EQ(accounts().size(), 1u);
+    EXPECT_TRUE(std::filesystem::exists(dir / ".credentials.json"));
+    EXPECT_EQ(fake_tool::read_invocations(dir / "fake-tool-log.jsonl").back().args,
+              (std::vector<std::string>{"auth", "status"}))
+        << "no logout ran";
+    EXPECT_EQ(polls_, polls_before);
 }
 
 TEST_F(AccountOperations, WithoutStateAddStillSavesNothingButPolls) {

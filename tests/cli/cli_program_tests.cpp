@@ -2,154 +2,12 @@
 // temporary APPDATA, the fake provider tools first in PATH, the scripted server behind the
 // developer overrides. The Windows build of this suite runs gaugelet-cli.exe under Wine and
 // expects the very same JSON.
-#include <gtest/gtest.h>
-
-#include <nlohmann/json.hpp>
-
-#include "accounts/login.hpp"
-#include "fake_tool_support.hpp"
-#include "fake_tools.hpp"
-#include "platform/environment.hpp"
-#include "platform/process.hpp"
-#include "scripted_server.hpp"
-#include "support/temp_folder.hpp"
-#include "text/path_text.hpp"
+#include "cli_program_fixture.hpp"
 
 namespace {
 
+using namespace cli_test;
 using test_http::Reply;
-using test_support::write_text;
-
-constexpr const char* CLAUDE_USAGE = "/api/oauth/usage";
-constexpr const char* CODEX_USAGE = "/backend-api/wham/usage";
-constexpr const char* MESSAGES = "/v1/messages";
-
-const char* const LIMITS_BODY = R"({
-  "five_hour": {"utilization": 12.5, "resets_at": "2026-01-01T05:00:00Z"},
-  "seven_day": {"utilization": 40, "resets_at": "2026-01-05T00:00:00Z"},
-  "limits": [{"kind": "weekly_scoped", "percent": 30.5, "resets_at": "2026-01-06T00:00:00Z",
-              "scope": {"model": {"display_name": "Sonnet"}}},
-             {"kind": "weekly_scoped", "percent": 3, "scope": {"model": {"display_name": "Opus"}}}]})";
-const char* const CODEX_BODY = R"({"rate_limit": {
-  "primary_window": {"used_percent": 55, "reset_at": 1767240000},
-  "secondary_window": {"used_percent": 5.25, "reset_at": 1767800000}}})";
-
-std::filesystem::path cli_program() {
-    std::string path = GAUGELET_CLI_PROGRAM;
-#ifdef _WIN32
-    // The cross build knows its folders by their POSIX paths; Wine shows them on drive Z:.
-    if (!path.empty() && path[0] == '/') {
-        path = "Z:" + path;
-    }
-    for (char& c : path) {
-        c = c == '/' ? '\\' : c;
-    }
-#endif
-    return test_support::utf8_path(path);
-}
-
-std::string utf8(const std::filesystem::path& path) {
-    return text::path_to_utf8(path).value();
-}
-
-struct Outcome {
-    std::uint32_t exit_code = 0;
-    std::string out;
-    std::string err;
-};
-
-class CliProgram : public ::testing::Test {
-  protected:
-    std::filesystem::path settings_file() const { return root_.path() / "Quotavane" / "settings.json"; }
-
-    void write_settings(const std::string& text) const {
-        std::filesystem::create_directories(settings_file().parent_path());
-        write_text(settings_file(), text);
-    }
-
-    // A settings file holding these accounts, with the language fixed so the texts are too.
-    void write_accounts(const std::vector<nlohmann::json>& accounts, const char* language = "en") const {
-        write_settings(
-            nlohmann::json{{"language", language}, {"accounts", nlohmann::json(accounts)}}.dump(2));
-    }
-
-    std::filesystem::path claude_account(const char* id, const char* email) const {
-        const auto dir = root_.path() / "Quotavane" / "accounts" / id;
-        std::filesystem::create_directories(dir);
-        write_text(dir / ".credentials.json",
-                   std::string(R"({"claudeAiOauth": {"accessToken": "sk-ant-oat01-)") + id +
-                       R"(", "expiresAt": 9999999999999}})");
-        write_text(dir / ".claude.json",
-                   std::string(R"({"oauthAccount": {"emailAddress": ")") + email + "\"}}");
-        return dir;
-    }
-
-    std::filesystem::path codex_account(const char* id, const char* email) const {
-        const auto dir = root_.path() / "Quotavane" / "accounts" / id;
-        std::filesystem::create_directories(dir);
-        write_text(dir / "fake-tool-scenario.json", std::string(R"({"email": ")") + email + "\"}");
-        EXPECT_TRUE(accounts::login(accounts::Provider::Codex, dir, test_tools::fake_tool_session()));
-        return dir;
-    }
-
-    static nlohmann::json account(const char* id, const char* provider, const std::filesystem::path& dir,
-                                  const nlohmann::json& email, int order) {
-        return {{"id", id}, {"provider", provider}, {"dir", utf8(dir)}, {"email", email}, {"order", order}};
-    }
-
-    Outcome run(std::vector<std::string> arguments,
-                const std::vector<std::pair<std::string, std::string>>& variables = {}) {
-        platform::ChildCommand command;
-        command.program = utf8(cli_program());
-        command.arguments = std::move(arguments);
-        command.standard_input = platform::StdioMode::Discard;
-        command.standard_output = platform::StdioMode::Capture;
-        command.standard_error = platform::StdioMode::Capture;
-        command.set_env("APPDATA", utf8(root_.path()));
-#ifdef _WIN32
-        constexpr const char* separator = ";";
-#else
-        constexpr const char* separator = ":";
-#endif
-        command.set_env(
-            "PATH", utf8(fake_tool::tool_directory()) + separator + platform::get_env("PATH").value_or(""));
-        for (const char* proxy :
-             {"ALL_PROXY", "HTTPS_PROXY", "HTTP_PROXY", "all_proxy", "https_proxy", "http_proxy"}) {
-            command.remove_env(proxy);
-        }
-        command.remove_env("GAUGELET_FAKE_TOOL_LOG");
-        if (started_) {
-            const auto endpoints = server_.endpoints();
-            command.set_env("GAUGELET_ANTHROPIC_BASE_URL", endpoints.anthropic);
-            command.set_env("GAUGELET_CHATGPT_BASE_URL", endpoints.chatgpt + "/");
-            if (endpoints.http.ca_file) {
-                command.set_env("GAUGELET_CA_FILE", utf8(*endpoints.http.ca_file));
-            }
-        } else {
-            // Nothing may be asked of the real hosts: point both at a port where nothing listens.
-            command.set_env("GAUGELET_ANTHROPIC_BASE_URL", "http://127.0.0.1:9");
-            command.set_env("GAUGELET_CHATGPT_BASE_URL", "http://127.0.0.1:9");
-        }
-        for (const auto& [name, value] : variables) {
-            command.set_env(name, value);
-        }
-        const auto output = platform::run_with_timeout(command, std::chrono::seconds(120));
-        EXPECT_TRUE(output) << "gaugelet-cli did not finish";
-        if (!output) {
-            return {};
-        }
-        return {output->exit_code, output->standard_output, output->standard_error};
-    }
-
-    void start_server() {
-        server_.start();
-        started_ = true;
-    }
-
-    test_support::TempFolder root_{"Zo\xC3\xAB-cli"};
-    test_fakes::ScriptedServer server_;
-    bool started_ = false;
-};
 
 TEST_F(CliProgram, StatusJsonListsEveryAccountAndExitsThreeWhenOneFailed) {
     const auto claude = claude_account("claude-1", "one@example.com");
@@ -360,25 +218,42 @@ TEST_F(CliProgram, DiagnoseWritesItsOwnLogBesideTheTrayProgramsOne) {
         << log;
 }
 
-TEST_F(CliProgram, UsageMistakesPrintTheUsageOnStandardErrorAndExitTwo) {
+TEST_F(CliProgram, ABadArgumentIsNamedOnOneLineAndExitsTwo) {
     const std::pair<std::vector<std::string>, const char*> cases[] = {
-        {{}, "no command given"},
         {{"frobnicate"}, "unknown command \"frobnicate\""},
         {{"status", "--yaml"}, "unknown option \"--yaml\""},
-        {{"settings", "--json"}, "--json belongs to status"},
+        {{"settings", "--json"}, "--json belongs to status or accounts"},
+        {{"status", "--json", "--line"}, "--json and --line cannot be combined"},
+        {{"status", "--max-age", "5"}, "--max-age belongs to status --line"},
+        {{"status", "--line", "--max-age", "-1"}, "--max-age \"-1\" is not a whole number of seconds"},
+        {{"accounts", "--account", "claude-1"}, "--account belongs to status"},
+        {{"add"}, "add needs a provider: claude or codex"},
+        {{"add", "gemini"}, "unknown provider \"gemini\" (claude or codex)"},
+        {{"add", "claude", "--dir"}, "--dir needs a value"},
+        {{"relogin"}, "relogin needs an account id"},
+        {{"remove", "claude-1", "claude-2"}, "unexpected argument \"claude-2\""},
+        {{"relogin", "claude-1", "--dir", "x"}, "--dir belongs to add"},
+        {{"--anthropic-url=ftp://host", "status"},
+         "--anthropic-url \"ftp://host\" is not an http:// or https:// URL"},
+        {{"--diagnose=yes", "status"}, "--diagnose takes no value"},
     };
     for (const auto& [arguments, message] : cases) {
         const Outcome result = run(arguments);
         EXPECT_EQ(result.exit_code, 2u) << message;
         EXPECT_EQ(result.out, "");
-        EXPECT_EQ(result.err.rfind(std::string("gaugelet-cli: ") + message + "\n\nusage: gaugelet-cli", 0),
-                  0u)
-            << result.err;
+        EXPECT_EQ(result.err, std::string("gaugelet-cli: ") + message + " (see gaugelet-cli --help)\n");
     }
-    const Outcome help = run({"--help"});
+    const Outcome bare = run({});
+    EXPECT_EQ(bare.exit_code, 2u);
+    EXPECT_EQ(bare.err.rfind("usage: gaugelet-cli [options] status", 0), 0u) << bare.err;
+
+    const Outcome help = run({"accounts", "--help"});
     EXPECT_EQ(help.exit_code, 0u);
-    EXPECT_EQ(help.out.rfind("usage: gaugelet-cli [--diagnose] status [--json]\n", 0), 0u) << help.out;
+    EXPECT_EQ(help.out.rfind("usage: gaugelet-cli [options] status [--json | --line", 0), 0u) << help.out;
     EXPECT_EQ(help.err, "");
+    const Outcome version = run({"--version"});
+    EXPECT_EQ(version.out, "gaugelet-cli " GAUGELET_VERSION "\n");
+    EXPECT_EQ(version.exit_code, 0u);
 }
 
 }  // namespace

@@ -161,12 +161,17 @@ TEST(Arguments, CommandsOptionsAndMistakes) {
         {{"settings", "--diagnose"}, cli::Command::Settings, false, true},
         {{"--help"}, cli::Command::Help},
         {{"status", "-h"}, cli::Command::Help},
-        {{"frobnicate", "--help"}, std::nullopt, false, false, "unknown command \"frobnicate\""},
+        {{"frobnicate", "--help"}, cli::Command::Help},
+        {{"accounts", "--json"}, cli::Command::Accounts, true},
+        {{"add", "codex", "--dir", "x"}, cli::Command::Add},
+        {{"remove", "claude-2"}, cli::Command::Remove},
+        {{"--settings=s.json", "status", "--line", "--max-age", "0", "--account", "a"}, cli::Command::Status},
+        {{"--version", "frobnicate"}, cli::Command::Version},
         {{}, std::nullopt, false, false, "no command given"},
         {{"--diagnose"}, std::nullopt, false, false, "no command given"},
         {{"status", "--yaml"}, std::nullopt, false, false, "unknown option \"--yaml\""},
         {{"status", "settings"}, std::nullopt, false, false, "unexpected argument \"settings\""},
-        {{"settings", "--json"}, std::nullopt, false, false, "--json belongs to status"},
+        {{"settings", "--json"}, std::nullopt, false, false, "--json belongs to status or accounts"},
         {{"Status"}, std::nullopt, false, false, "unknown command \"Status\""},
     };
     for (const auto& c : cases) {
@@ -177,6 +182,18 @@ TEST(Arguments, CommandsOptionsAndMistakes) {
             EXPECT_EQ(parsed->command, *c.command);
             EXPECT_EQ(parsed->json, c.json);
             EXPECT_EQ(parsed->diagnose, c.diagnose);
+            if (parsed->command == cli::Command::Add) {
+                EXPECT_EQ(parsed->provider, accounts::Provider::Codex);
+                EXPECT_EQ(parsed->dir, std::filesystem::path("x"));
+            }
+            if (parsed->command == cli::Command::Remove) {
+                EXPECT_EQ(parsed->id, "claude-2");
+            }
+            if (parsed->line) {
+                EXPECT_EQ(parsed->max_age_seconds, 0u);
+                EXPECT_EQ(parsed->account, "a");
+                EXPECT_EQ(parsed->settings, std::filesystem::path("s.json"));
+            }
         } else {
             EXPECT_EQ(error.message, c.message);
         }

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <thread>
 
+#include "accounts/account_operations.hpp"
 #include "accounts/claude_credentials.hpp"
 #include "accounts/codex_credentials.hpp"
 #include "accounts/login.hpp"
@@ -181,6 +182,40 @@ TEST_F(PollCycle, PollsEveryAccountInOrderWithRefreshesAndLabels) {
     // One refresh child per account that needed it, and no token in the log.
     EXPECT_EQ(log.text().find("sk-ant-oat01"), std::string::npos);
     EXPECT_EQ(log.text().find("fake-codex-access"), std::string::npos);
+}
+
+TEST_F(PollCycle, AnAccountRemovedDuringTheCycleGetsNoToolInItsFolder) {
+    // The Codex answer needs a refresh and the Claude account's label needs its tool; both
+    // accounts are removed while the server answers, so neither tool may run (and re-create the folder).
+    const auto codex = codex_account("codex-1", "three@example.com");
+    const auto claude = claude_account("claude-1", 9999999999999, "one@example.com");
+    set_accounts({{"codex-1", Provider::Codex, codex, std::nullopt, 0},
+                  {"claude-1", Provider::Claude, claude, std::nullopt, 1}});
+    accounts::OperationContext operations;
+    operations.slot = &slot_;
+    operations.settings_path = root_ / "settings.json";
+    operations.tools = tools_;
+    const auto remove_while_answering = [&](const char* id, const std::filesystem::path& dir,
+                                            Provider provider, test_http::Reply reply) {
+        return [&, id, dir, provider, reply](const test_http::SeenRequest&) {
+            accounts::remove_account(id, provider, dir, operations);
+            return reply;
+        };
+    };
+    server_.route("GET", CODEX_USAGE,
+                  remove_while_answering("codex-1", codex, Provider::Codex, Reply{401, {}, "{}"}));
+    server_.route("GET", CLAUDE_USAGE,
+                  remove_while_answering("claude-1", claude, Provider::Claude, Reply{200, {}, PLAIN_BODY}));
+    server_.start();
+    const test_fakes::LogCapture log;
+    poller::poll_all_accounts(context());
+
+    EXPECT_FALSE(std::filesystem::exists(codex));
+    EXPECT_FALSE(std::filesystem::exists(claude));
+    EXPECT_EQ(log.text().find("token refresh"), std::string::npos);
+    const auto usage = stored();
+    ASSERT_EQ(usage.size(), 2u) << "the cycle's own list still shows them";
+    EXPECT_EQ(usage[1].label, std::nullopt) << "no status query ran for the removed Claude account";
 }
 
 TEST_F(PollCycle, AFallbackReadingKeepsTheCachedModelBarsAndSaysSo) {

@@ -240,13 +240,25 @@ TEST_F(ProcessTest, ChildInheritsOnlyItsStandardStreams) {
 }
 #endif
 
-TEST_F(ProcessTest, MegabyteOnEachStreamDoesNotBlockTheChild) {
-    scenario(R"({"flood_bytes": 1048576})");
+TEST_F(ProcessTest, NearlyAMegabyteOnEachStreamDoesNotBlockTheChild) {
+    scenario(R"({"flood_bytes": 1040000})");
     const auto output = platform::run_with_timeout(codex({"logout"}), 120s);
     ASSERT_TRUE(output);
     EXPECT_EQ(output->exit_code, 0u);
-    EXPECT_EQ(output->standard_output.size(), 1048576u);
-    EXPECT_EQ(output->standard_error.size(), std::string("Successfully logged out\n").size() + 1048576u);
+    EXPECT_EQ(output->standard_output.size(), 1040000u);
+    EXPECT_EQ(output->standard_error.size(), std::string("Successfully logged out\n").size() + 1040000u);
+}
+
+TEST_F(ProcessTest, OutputPastTheCapIsReadOnButMakesTheResultUnusable) {
+    scenario(R"({"flood_bytes": 3000000})");
+    auto command = codex({"logout"});
+    command.standard_error = StdioMode::Discard;
+    auto started = platform::Process::start(command);
+    auto* process = std::get_if<platform::Process>(&started);
+    ASSERT_NE(process, nullptr);
+    // The child ends by itself: the pipe was read on after the cap.
+    EXPECT_EQ(process->wait_for(120s), platform::Process::State::Exited);
+    EXPECT_EQ(process->finish(60s), std::nullopt);
 }
 
 TEST_F(ProcessTest, EnvironmentChangesReachTheChildAndNothingElseChanges) {

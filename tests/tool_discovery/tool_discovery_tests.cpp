@@ -7,6 +7,7 @@
 #include "accounts/tool_discovery.hpp"
 #include "fake_tool_support.hpp"
 #include "platform/environment.hpp"
+#include "platform/system_program.hpp"
 #include "support/temp_folder.hpp"
 #include "text/path_text.hpp"
 
@@ -81,7 +82,7 @@ TEST(ToolDiscovery, LookupAnswerEndingInUpperCaseCmdRunsThroughCmd) {
     Script script{
         {}, {{"claude.cmd", "C:\\Program Files\\nodejs\\CLAUDE.CMD\r\nC:\\other\\claude.cmd\r\n"}}, {}};
     const auto command = script.locator().claude_command({"-p", "."});
-    EXPECT_EQ(command.program, "cmd.exe");
+    EXPECT_EQ(command.program, platform::system_program("cmd.exe"));
     EXPECT_EQ(command.arguments,
               (Strings{"/d", "/s", "/c", "C:\\Program Files\\nodejs\\CLAUDE.CMD", "-p", "."}));
 }
@@ -114,7 +115,7 @@ TEST(ToolDiscovery, CodexPowerShellScriptRunsThroughPowerShellWithItsHome) {
     Script script{{}, {{"codex.ps1", "C:\\npm\\codex.PS1\r\n"}}, {}};
     const auto dir = test_support::utf8_path("C:\\Users\\a b\\accounts\\codex-1");
     const auto command = script.locator().codex_command({"login", "status"}, dir);
-    EXPECT_EQ(command.program, "powershell.exe");
+    EXPECT_EQ(command.program, platform::system_program("powershell.exe"));
     EXPECT_EQ(command.arguments, (Strings{"-NoProfile", "-ExecutionPolicy", "Bypass", "-File",
                                           "C:\\npm\\codex.PS1", "login", "status"}));
     ASSERT_EQ(command.set_variables.size(), 1u);
@@ -129,11 +130,14 @@ TEST(ToolDiscovery, WrappingFollowsTheExtensionIgnoringCase) {
         Strings arguments;
     };
     const Case cases[] = {
-        {"codex.cmd", true, "cmd.exe", {"/d", "/s", "/c", "codex.cmd", "logout"}},
-        {"X\\Codex.Cmd", true, "cmd.exe", {"/d", "/s", "/c", "X\\Codex.Cmd", "logout"}},
+        {"codex.cmd", true, platform::system_program("cmd.exe"), {"/d", "/s", "/c", "codex.cmd", "logout"}},
+        {"X\\Codex.Cmd",
+         true,
+         platform::system_program("cmd.exe"),
+         {"/d", "/s", "/c", "X\\Codex.Cmd", "logout"}},
         {"X\\codex.ps1",
          true,
-         "powershell.exe",
+         platform::system_program("powershell.exe"),
          {"-NoProfile", "-ExecutionPolicy", "Bypass", "-File", "X\\codex.ps1", "logout"}},
         {"X\\claude.ps1", false, "X\\claude.ps1", {"logout"}},  // the PowerShell rule is Codex's only
         {"X\\codex.exe", true, "X\\codex.exe", {"logout"}},
@@ -196,6 +200,28 @@ TEST_F(RealDiscovery, ProbeOfAMissingToolFails) {
 }
 
 #ifdef _WIN32
+TEST_F(RealDiscovery, SystemProgramsRunFromTheSystemFolderNotTheCurrentOne) {
+    // Started by bare name, a cmd.exe in the current folder would be found before the system's.
+    std::filesystem::copy_file(fake_tool::tool_path("claude"), folder_ / "cmd.exe");
+    const auto script = folder_ / "x.cmd";
+    test_support::write_text(script, "@echo from the script\r\n");
+    auto command = accounts::wrap_tool(utf8(script), false, {});
+    command.standard_output = platform::StdioMode::Capture;
+    command.set_env("CLAUDE_CONFIG_DIR", utf8(config_));
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(folder_.path());
+    const auto output = platform::run_with_timeout(command, 60s);
+    std::filesystem::current_path(previous);
+    ASSERT_TRUE(output);
+    EXPECT_NE(output->standard_output.find("from the script"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(config_ / "fake-tool-log.jsonl")) << "the planted cmd.exe ran";
+    for (const char* name : {"cmd.exe", "where.exe", "powershell.exe"}) {
+        const auto path = test_support::utf8_path(platform::system_program(name));
+        EXPECT_TRUE(path.is_absolute()) << name;
+        EXPECT_TRUE(std::filesystem::exists(path)) << name;
+    }
+}
+
 TEST_F(RealDiscovery, CmdWrapperFoundByTheLookupRunsTheToolWithItsArguments) {
     const auto bin = folder_ / "Tool Dir";
     std::filesystem::create_directories(bin);
@@ -209,7 +235,7 @@ TEST_F(RealDiscovery, CmdWrapperFoundByTheLookupRunsTheToolWithItsArguments) {
                                   return std::nullopt;
                               });
     auto command = locator.claude_command({"auth", "status"});
-    ASSERT_EQ(command.program, "cmd.exe");
+    ASSERT_EQ(command.program, platform::system_program("cmd.exe"));
     command.set_env("CLAUDE_CONFIG_DIR", utf8(config_));
     command.standard_output = platform::StdioMode::Capture;
     const auto output = platform::run_with_timeout(command, 60s);
