@@ -2,6 +2,8 @@
 
 #include <fmt/format.h>
 
+#include <limits>
+
 #include "diagnostics/log.hpp"
 #include "poller/json_members.hpp"
 #include "poller/redaction.hpp"
@@ -43,7 +45,11 @@ std::variant<std::optional<Window>, std::string> window_of(const Json* value) {
     }
     Window window;
     window.bar.percent = m[0]->get<double>();
-    if (*reset_at >= 0) {
+    // A negative time, or one so late that the conversion would overflow, is no reset time.
+    constexpr std::int64_t LATEST =
+        static_cast<std::int64_t>((std::numeric_limits<std::int64_t>::max() - platform::FILETIME_UNIX_EPOCH) /
+                                  platform::FILETIME_TICKS_PER_SECOND);
+    if (*reset_at >= 0 && *reset_at <= LATEST) {
         window.bar.resets_at = platform::file_time_from_unix_seconds(*reset_at);
     }
     // The length is only a hint; a value of another type is no hint.

@@ -2,6 +2,8 @@
 
 #include <fmt/format.h>
 
+#include <limits>
+
 #include "diagnostics/log.hpp"
 #include "poller/rate_limit_headers.hpp"
 
@@ -21,11 +23,15 @@ double utilization(const HttpResponse& answer, std::string_view name) {
     return text ? parse_header_float(*text).value_or(0.0) : 0.0;
 }
 
-// Unix seconds; negative or malformed values give no instant.
+// Unix seconds; negative, malformed or unrepresentably late values give no instant.
 std::optional<platform::FileTime> reset_instant(const HttpResponse& answer, std::string_view name) {
+    // Later than this the conversion to a file time would overflow into some other date.
+    constexpr std::int64_t LATEST =
+        static_cast<std::int64_t>((std::numeric_limits<std::int64_t>::max() - platform::FILETIME_UNIX_EPOCH) /
+                                  platform::FILETIME_TICKS_PER_SECOND);
     const auto text = answer.header(name);
     const auto seconds = text ? parse_header_integer(*text) : std::nullopt;
-    if (!seconds || *seconds < 0) {
+    if (!seconds || *seconds < 0 || *seconds > LATEST) {
         return std::nullopt;
     }
     return platform::file_time_from_unix_seconds(*seconds);
