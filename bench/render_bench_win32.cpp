@@ -2,6 +2,7 @@
 // accounts at 96 and 144 DPI, the rounded-alpha pass alone, and one tray icon. Each case runs in
 // batches long enough for the thread clock (10 ms steps under Wine) to be read to about 2 %, and
 // the median of the repetitions is reported. Exits 1 when a case is over its budget.
+// Usage: render_bench [part of a case name]
 
 #include <algorithm>
 #include <cstdint>
@@ -140,7 +141,9 @@ struct Case {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    // An argument keeps only the cases whose name contains it.
+    const std::string only = argc > 1 ? argv[1] : "";
     const platform::FileTime now =
         platform::file_time_from_unix_seconds(1796710000);  // fixed: same texts every run
     panel::PanelFrameInput frame;
@@ -162,6 +165,10 @@ int main() {
     tray.secondary = 62.5;
     tray.colour = panel::palette_for(frame.theme).claude_accent;
 
+    tray_icon::TrayIconSpec glyph;
+    glyph.is_codex = true;
+    glyph.colour = panel::palette_for(frame.theme).codex_accent;
+
     bool drawn = true;
     const Case cases[] = {
         {"panel frame, 10 accounts, 96 DPI", 1000.0,
@@ -171,6 +178,8 @@ int main() {
         {"rounded alpha pass alone, 96 DPI frame", 0.0,
          [&] { panel::apply_rounded_alpha(alpha_image, radius); }},
         {"tray icon, two bars", 200.0, [&] { drawn = drawn && tray_icon::make_tray_icon(tray).valid(); }},
+        {"tray icon, Codex \"C\" without usage", 200.0,
+         [&] { drawn = drawn && tray_icon::make_tray_icon(glyph).valid(); }},
     };
 
     std::printf("renderer benchmark on %s, %u logical processors\n", processor_name().c_str(),
@@ -181,6 +190,9 @@ int main() {
     std::printf("%-40s %12s %12s %12s %10s\n", "case", "CPU us/call", "wall us/call", "iterations", "budget");
     bool within = true;
     for (const Case& c : cases) {
+        if (std::string(c.name).find(only) == std::string::npos) {
+            continue;
+        }
         const Timing t = measure(c.call);
         const bool ok = c.budget_us <= 0.0 || t.cpu_us <= c.budget_us;
         within = within && ok;
