@@ -89,7 +89,7 @@ int run_status(bool json, std::ostream& out, std::ostream& err) {
         return EXIT_SETTINGS_INVALID;
     }
     const state::AppState initial = state_for(*file);
-    const auto language = static_cast<localization::Language>(initial.effective_language);
+    const auto language = localization::drawn_language(initial.effective_language);
     state::StateSlot slot;
     slot.install(initial);
 

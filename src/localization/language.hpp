@@ -25,6 +25,13 @@ enum class Language : std::uint8_t {
 
 inline constexpr std::uint8_t LANGUAGE_COUNT = 10;
 
+// The language texts are drawn in, from the index the application state keeps in
+// `effective_language`: anything outside the ten reads as English. Every drawing and menu input
+// converts through here.
+[[nodiscard]] constexpr Language drawn_language(std::uint8_t effective_index) noexcept {
+    return effective_index < LANGUAGE_COUNT ? static_cast<Language>(effective_index) : Language::English;
+}
+
 // "en", "nl", ... "zh-TW", "pt-BR"; empty for FollowSystem and anything out of range.
 [[nodiscard]] std::string_view setting_code(Language language) noexcept;
 

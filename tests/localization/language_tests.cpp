@@ -188,3 +188,15 @@ TEST(StringTable, OutOfRangeSelectsEnglishAndUndisplayedRowsRepeatEnglish) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DrawnLanguage, TheStateIndexConvertsAndAnythingElseIsEnglish) {
+    EXPECT_EQ(localization::drawn_language(4), localization::Language::German);
+    EXPECT_EQ(localization::drawn_language(9), localization::Language::BrazilianPortuguese);
+    EXPECT_EQ(localization::drawn_language(10), localization::Language::English)
+        << "follow-system is not drawn";
+    EXPECT_EQ(localization::drawn_language(255), localization::Language::English);
+}
+
+}  // namespace

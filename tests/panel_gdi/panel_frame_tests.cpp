@@ -8,6 +8,7 @@
 #include "panel/panel_frame_win32.hpp"
 #include "panel/pin_win32.hpp"
 #include "state/ui_values.hpp"
+#include "support/gui_available_win32.hpp"
 
 namespace {
 
@@ -50,7 +51,12 @@ std::uint32_t opaque(panel::Rgb colour) {
     return panel::pixel(colour, 255);
 }
 
-TEST(PanelFrame, EmptyPanelBackgroundBorderAndCornersPerTheme) {
+class PanelFrame : public testing::Test {
+  protected:
+    void SetUp() override { GAUGELET_SKIP_WITHOUT_GUI(); }
+};
+
+TEST_F(PanelFrame, EmptyPanelBackgroundBorderAndCornersPerTheme) {
     for (const auto theme : {PanelTheme::MacVibrancy, PanelTheme::Win11Fluent, PanelTheme::HybridDark,
                              PanelTheme::HybridLight}) {
         SCOPED_TRACE(static_cast<int>(theme));
@@ -67,6 +73,8 @@ TEST(PanelFrame, EmptyPanelBackgroundBorderAndCornersPerTheme) {
         }
         EXPECT_EQ(px.at(250, 0), opaque(*palette.border)) << "top border";
         EXPECT_EQ(px.at(0, 20), opaque(*palette.border)) << "left border";
+        EXPECT_EQ(px.at(321, 20), opaque(*palette.border)) << "right border";
+        EXPECT_EQ(px.at(250, 39), opaque(*palette.border)) << "bottom border";
         EXPECT_EQ(px.at(0, 0), 0u) << "outer corner fully transparent";
         EXPECT_EQ(px.at(321, 39), 0u);
         EXPECT_EQ(px.at(161, 20) >> 24, 255u) << "opaque centre";
@@ -88,7 +96,7 @@ TEST(PanelFrame, EmptyPanelBackgroundBorderAndCornersPerTheme) {
 }
 
 // The 5h bar of one Codex account sits at rows 56-60 (HybridDark, 5 high) from x 51, 54 wide.
-TEST(PanelFrame, FillWidthsKeepAMinimumAndNeverPassTheBar) {
+TEST_F(PanelFrame, FillWidthsKeepAMinimumAndNeverPassTheBar) {
     const panel::PanelPalette palette = panel::palette_for(PanelTheme::HybridDark);
     const struct {
         double percent;
@@ -112,7 +120,7 @@ TEST(PanelFrame, FillWidthsKeepAMinimumAndNeverPassTheBar) {
     }
 }
 
-TEST(PanelFrame, SeparatorsAndColumns) {
+TEST_F(PanelFrame, SeparatorsAndColumns) {
     const panel::PanelPalette p = panel::palette_for(PanelTheme::HybridDark);
     const std::uint32_t line = opaque(p.separator);
     const std::uint32_t background = opaque(p.background_top);
@@ -170,7 +178,7 @@ std::vector<panel::Point> pin_ink(const panel::DibFrame& frame, const panel::Pan
     return ink;
 }
 
-TEST(PanelFrame, PinIsPublishedAndClippedAtTheTipWhenPinned) {
+TEST_F(PanelFrame, PinIsPublishedAndClippedAtTheTipWhenPinned) {
     state::ui_values().pin_rect.set(std::nullopt);
     const panel::PanelPalette palette = panel::palette_for(PanelTheme::HybridDark);
     PanelFrameInput input = input_of({});
@@ -207,7 +215,38 @@ TEST(PanelFrame, PinIsPublishedAndClippedAtTheTipWhenPinned) {
     EXPECT_EQ(state::ui_values().pin_rect.get(), (state::Rect{300, 6, 316, 22}));
 }
 
-TEST(PanelFrame, HigherDpiScalesTheFrame) {
+// Rightmost column a one-line text drew on, executed alone on a plain background.
+std::int32_t text_extent(const std::string& text) {
+    panel::DrawPlan plan;
+    plan.size = {300, 30};
+    plan.palette = panel::palette_for(PanelTheme::HybridDark);
+    plan.font_height = 12;
+    plan.commands.emplace_back(panel::TextItem{text, {0, 0, 300, 30}, {255, 255, 255}});
+    const auto frame = panel::DibFrame::create(300, 30);
+    EXPECT_TRUE(frame);
+    if (!frame) {
+        return -1;
+    }
+    panel::execute_draw_plan(plan, frame->dc(), frame->pixels());
+    const panel::ImageView px = frame->pixels();
+    std::int32_t extent = -1;
+    for (std::int32_t y = 0; y < 30; ++y) {
+        for (std::int32_t x = 0; x < 300; ++x) {
+            if (px.at(x, y) != opaque(plan.palette.background_top)) {
+                extent = std::max(extent, x);
+            }
+        }
+    }
+    return extent;
+}
+
+TEST_F(PanelFrame, AmpersandsInLabelsAreDrawnAsThemselves) {
+    // As a mnemonic prefix "&&" would draw one "&": eight would look like four.
+    EXPECT_GT(text_extent("&&&&&&&&"), text_extent("&&&&") + 10);
+    EXPECT_GT(text_extent("a&b"), text_extent("ab"));
+}
+
+TEST_F(PanelFrame, HigherDpiScalesTheFrame) {
     PanelFrameInput input = input_of({});
     input.dpi = 144;
     const auto frame = draw(input);
@@ -217,7 +256,7 @@ TEST(PanelFrame, HigherDpiScalesTheFrame) {
     EXPECT_EQ(state::ui_values().pin_rect.get(), (state::Rect{453, 9, 477, 33}));
 }
 
-TEST(PanelFrame, AThousandFramesLeaveNoGdiObjectBehind) {
+TEST_F(PanelFrame, AThousandFramesLeaveNoGdiObjectBehind) {
     const PanelFrameInput input =
         input_of({account("claude-1", Provider::Claude), account("codex-1", Provider::Codex)});
     (void)panel::pin_geometry();  // the one-time measurement
