@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "panel/dib_frame_win32.hpp"
+#include "panel/draw_plan.hpp"
 #include "panel/image.hpp"
 #include "panel/palette.hpp"
 #include "panel/panel_frame_win32.hpp"
@@ -175,6 +177,13 @@ int main(int argc, char** argv) {
          [&] { drawn = drawn && panel::draw_panel_frame(frame) != nullptr; }},
         {"panel frame, 10 accounts, 144 DPI", 1000.0,
          [&] { drawn = drawn && panel::draw_panel_frame(frame_144) != nullptr; }},
+        // Where a frame's time goes: the plan (portable), the DIB section, the alpha pass.
+        {"draw plan alone, 96 DPI", 0.0,
+         [&] {
+             drawn = drawn && !panel::build_draw_plan(frame, panel::DEFAULT_PIN_GEOMETRY).commands.empty();
+         }},
+        {"DIB section alone, 96 DPI frame", 0.0,
+         [&] { drawn = drawn && panel::DibFrame::create(size_96.width, size_96.height) != nullptr; }},
         {"rounded alpha pass alone, 96 DPI frame", 0.0,
          [&] { panel::apply_rounded_alpha(alpha_image, radius); }},
         {"tray icon, two bars", 200.0, [&] { drawn = drawn && tray_icon::make_tray_icon(tray).valid(); }},
