@@ -1,4 +1,4 @@
-// The tray gauge drawn with GDI into a 32-bpp DIB section and turned into an icon.
+// The tray gauge: bars painted into a 32-bpp DIB section, the glyph drawn with GDI, made an icon.
 
 #include "tray_icon/tray_icon_win32.hpp"
 
@@ -18,7 +18,6 @@ namespace tray_icon {
 namespace {
 
 using native_interop::Bitmap;
-using native_interop::Brush;
 using native_interop::Font;
 using native_interop::Icon;
 using native_interop::MemoryDc;
@@ -28,15 +27,6 @@ constexpr std::size_t PIXEL_COUNT = static_cast<std::size_t>(TRAY_ICON_SIZE) * T
 
 COLORREF colour_ref(panel::Rgb c) noexcept {
     return RGB(c.red, c.green, c.blue);
-}
-
-void fill(HDC dc, const state::Rect& r, panel::Rgb colour) noexcept {
-    const Brush brush(CreateSolidBrush(colour_ref(colour)));
-    if (!brush) {
-        return;
-    }
-    const RECT rect{r.left, r.top, r.right, r.bottom};
-    FillRect(dc, &rect, brush.get());
 }
 
 std::wstring module_path() {
@@ -68,11 +58,30 @@ Icon program_icon() {
     return Icon(CopyIcon(LoadIconW(nullptr, IDI_APPLICATION)));
 }
 
-Icon draw_gauge(const TrayIconSpec& spec) {
+// The "C" of a Codex account without usage, centred in the bitmap in the provider colour.
+bool draw_glyph(HBITMAP bitmap, panel::Rgb colour) noexcept {
     const MemoryDc dc(CreateCompatibleDC(nullptr));
     if (!dc) {
-        return {};
+        return false;
     }
+    const ScopedSelect bitmap_selected(dc.get(), bitmap);
+    if (!bitmap_selected) {
+        return false;
+    }
+    const Font font(CreateFontW(-34, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_TT_PRECIS,
+                                CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                                L"Arial Bold"));
+    const ScopedSelect font_selected(dc.get(), font.get());
+    SetBkMode(dc.get(), TRANSPARENT);
+    SetTextColor(dc.get(), colour_ref(colour));
+    RECT whole{0, 0, TRAY_ICON_SIZE, TRAY_ICON_SIZE};
+    DrawTextW(dc.get(), L"C", 1, &whole, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    // GDI may batch: the glyph must be in the bits before they are read.
+    GdiFlush();
+    return true;
+}
+
+Icon draw_gauge(const TrayIconSpec& spec) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = TRAY_ICON_SIZE;
@@ -81,41 +90,17 @@ Icon draw_gauge(const TrayIconSpec& spec) {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    Bitmap colour(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    const Bitmap colour(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!colour || bits == nullptr) {
         return {};
     }
     const std::span<std::uint32_t> pixels(static_cast<std::uint32_t*>(bits), PIXEL_COUNT);
     std::fill(pixels.begin(), pixels.end(), 0u);
-    {
-        const ScopedSelect bitmap_selected(dc.get(), colour.get());
-        if (!bitmap_selected) {
-            return {};
-        }
-        const ScopedSelect no_pen(dc.get(), GetStockObject(NULL_PEN));
-        const Font font(CreateFontW(-34, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                    OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
-                                    DEFAULT_PITCH | FF_DONTCARE, L"Arial Bold"));
-        const ScopedSelect font_selected(dc.get(), font.get());
-        SetBkMode(dc.get(), TRANSPARENT);
-
-        if (!spec.has_usage && spec.is_codex) {
-            SetTextColor(dc.get(), colour_ref(spec.colour));
-            RECT whole{0, 0, TRAY_ICON_SIZE, TRAY_ICON_SIZE};
-            DrawTextW(dc.get(), L"C", 1, &whole, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-        }
-        for (const TrayBar& bar : tray_bars(spec)) {
-            fill(dc.get(), bar.track, TRAY_TRACK_COLOUR);
-            if (bar.fill_width > 0) {
-                fill(dc.get(),
-                     state::Rect{bar.track.left, bar.track.top, bar.track.left + bar.fill_width,
-                                 bar.track.bottom},
-                     spec.colour);
-            }
-        }
-        // GDI may batch: everything must be in the bits before they are read.
-        GdiFlush();
+    if (!spec.has_usage && spec.is_codex && !draw_glyph(colour.get(), spec.colour)) {
+        return {};
     }
+    // The bars need no GDI: they are rectangles painted straight into the bits.
+    paint_tray_bars(pixels, spec);
     make_drawn_pixels_opaque(pixels);
 
     // An all-zero mask: the colour bitmap's alpha alone decides what shows.
