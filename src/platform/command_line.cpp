@@ -74,27 +74,30 @@ std::optional<std::string> windows_command_line(std::string_view program,
             return std::nullopt;
         }
     }
-    std::string line = "\"" + std::string(program) + "\"";
+    // Built by appending: GCC 12 at -O3 reports a false -Wrestrict overlap for `"x" + string`.
+    std::string line = "\"";
+    line.append(program).append("\"");
     std::size_t next = 0;
     if (is_cmd(program)) {
         const auto c = std::find_if(arguments.begin(), arguments.end(),
                                     [](const std::string& a) { return equals_ignoring_case(a, "/c"); });
         if (c != arguments.end()) {
             for (auto it = arguments.begin(); it != c + 1; ++it) {
-                line += " " + quote_windows_argument(*it);
+                line.append(" ").append(quote_windows_argument(*it));
             }
             std::string command;
             for (auto it = c + 1; it != arguments.end(); ++it) {
-                command += (command.empty() ? "" : " ") + quote_windows_argument(*it);
+                command.append(command.empty() ? "" : " ").append(quote_windows_argument(*it));
             }
             if (!safe_for_cmd(command)) {
                 return std::nullopt;
             }
-            return line + " \"" + command + "\"";
+            line.append(" \"").append(command).append("\"");
+            return line;
         }
     }
     for (; next < arguments.size(); ++next) {
-        line += " " + quote_windows_argument(arguments[next]);
+        line.append(" ").append(quote_windows_argument(arguments[next]));
     }
     return line;
 }
