@@ -91,9 +91,8 @@ std::optional<NewFolder> make_new_folder(Provider provider, const std::filesyste
         }
         release_id(id);
         if (!taken_on_disk(dir)) {
-            diagnostics::log_owned(
-                fmt::format("add account: unable to create {}: {}", text::path_to_utf8(dir).value_or("?"),
-                            platform::display(platform::os_error(static_cast<std::uint32_t>(ec.value())))));
+            diagnostics::log_owned(fmt::format("add account: unable to create {}: {}",
+                                               text::path_to_utf8(dir).value_or("?"), ec.message()));
             return std::nullopt;
         }
         // Made by someone else since the id was chosen: the next id passes over it.

@@ -48,6 +48,24 @@ TEST(NextAccountId, ReusesARemovedIdWhileTheListKeepsItsOrder) {
     EXPECT_EQ(list.front().id, "claude-2");
 }
 
+TEST(NextAccountId, PassesOverIdsWhoseFolderIsOnDisk) {
+    test_support::TempFolder root;
+    const auto settings = root / "settings.json";
+    std::filesystem::create_directories(accounts::account_dir(settings, "claude-1"));
+    test_support::write_text(accounts::account_dir(settings, "claude-2"), "a file takes the name too");
+#ifndef _WIN32
+    std::filesystem::create_symlink(root / "gone", accounts::account_dir(settings, "claude-4"));  // broken
+    const char* expected = "claude-5";
+#else
+    const char* expected = "claude-4";
+#endif
+    const auto on_disk = [&](const std::string& id) {
+        return accounts::taken_on_disk(accounts::account_dir(settings, id));
+    };
+    EXPECT_EQ(accounts::next_account_id(Provider::Claude, with_ids({"claude-3"}), on_disk), expected);
+    EXPECT_EQ(accounts::next_account_id(Provider::Codex, {}, on_disk), "codex-1");
+}
+
 TEST(AccountDir, LiesInTheAccountsFolderBesideTheSettingsFile) {
     const auto settings = test_support::utf8_path("/home/Zo\xC3\xAB/Quotavane/settings.json");
     EXPECT_EQ(accounts::account_dir(settings, "codex-2"),
