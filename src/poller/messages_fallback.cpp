@@ -21,14 +21,14 @@ double utilization(const HttpResponse& answer, std::string_view name) {
     return text ? parse_header_float(*text).value_or(0.0) : 0.0;
 }
 
-// Unix seconds; negative or malformed values give no instant.
+// Unix seconds; negative, malformed or unrepresentably late values give no instant.
 std::optional<platform::FileTime> reset_instant(const HttpResponse& answer, std::string_view name) {
     const auto text = answer.header(name);
     const auto seconds = text ? parse_header_integer(*text) : std::nullopt;
     if (!seconds || *seconds < 0) {
         return std::nullopt;
     }
-    return platform::file_time_from_unix_seconds(*seconds);
+    return platform::file_time_if_representable(*seconds);
 }
 
 HttpRequest messages_request(const Endpoints& endpoints, const std::string& access_token,
