@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <limits>
 #include <string>
 
 #include "platform/file_io.hpp"
@@ -64,8 +65,12 @@ std::variant<std::string, ReadError> read_file(const std::filesystem::path& path
 }
 
 bool process_is_running(std::uint32_t pid) {
-    // Signal 0 only checks; a process we may not signal still exists.
-    return pid != 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
+    // Signal 0 only checks; a process we may not signal still exists. Ids that do not fit pid_t
+    // would name process groups (or every process) instead.
+    if (pid == 0 || pid > static_cast<std::uint32_t>(std::numeric_limits<pid_t>::max())) {
+        return false;
+    }
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
 }
 
 std::optional<IoError> write_file_atomic(const std::filesystem::path& path, std::string_view contents) {
