@@ -29,6 +29,11 @@ if(GAUGELET_SANITIZE)
     target_link_options(gaugelet_options INTERFACE -fsanitize=address,undefined)
 endif()
 
+if(GAUGELET_SANITIZE_THREAD)
+    target_compile_options(gaugelet_options INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+    target_link_options(gaugelet_options INTERFACE -fsanitize=thread)
+endif()
+
 if(GAUGELET_FUZZ)
     # Coverage for libFuzzer in every library, with the sanitizers that turn silent faults into crashes.
     target_compile_options(gaugelet_options INTERFACE -fsanitize=fuzzer-no-link,address,undefined

@@ -1,10 +1,12 @@
 // Files through open, read, write and rename, with interrupted calls retried.
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <limits>
 #include <string>
 
 #include "platform/file_io.hpp"
@@ -62,9 +64,25 @@ std::variant<std::string, ReadError> read_file(const std::filesystem::path& path
     }
 }
 
+bool process_is_running(std::uint32_t pid) {
+    // Signal 0 only checks; a process we may not signal still exists. Ids that do not fit pid_t
+    // would name process groups (or every process) instead.
+    if (pid == 0 || pid > static_cast<std::uint32_t>(std::numeric_limits<pid_t>::max())) {
+        return false;
+    }
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
+
 std::optional<IoError> write_file_atomic(const std::filesystem::path& path, std::string_view contents) {
+    remove_abandoned_temporaries(path);
     const std::filesystem::path temporary = temporary_sibling(path);
     Fd fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (!fd && errno == EEXIST) {
+        // Our counter never repeats a name, so this one is left by an earlier process that had
+        // our process id.
+        ::unlink(temporary.c_str());
+        fd.reset(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    }
     if (!fd) {
         return last_os_error();
     }

@@ -57,11 +57,31 @@ std::variant<std::string, ReadError> read_file(const std::filesystem::path& path
     }
 }
 
+bool process_is_running(std::uint32_t pid) {
+    if (pid == 0) {
+        return false;
+    }
+    KernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
+    if (!process) {
+        // No such process; a process we may not open (another user's) exists.
+        return GetLastError() == ERROR_ACCESS_DENIED;
+    }
+    return WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
+}
+
 std::optional<IoError> write_file_atomic(const std::filesystem::path& path, std::string_view contents) {
+    remove_abandoned_temporaries(path);
     const std::filesystem::path temporary = temporary_sibling(path);
     {
         FileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file && GetLastError() == ERROR_FILE_EXISTS) {
+            // Our counter never repeats a name, so this one is left by an earlier process that
+            // had our process id.
+            DeleteFileW(temporary.c_str());
+            file.reset(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+        }
         if (!file) {
             return last_os_error();
         }

@@ -2,7 +2,7 @@
 
 #include <fmt/format.h>
 
-#include <limits>
+#include <array>
 
 #include "diagnostics/log.hpp"
 #include "poller/json_members.hpp"
@@ -45,12 +45,9 @@ std::variant<std::optional<Window>, std::string> window_of(const Json* value) {
     }
     Window window;
     window.bar.percent = m[0]->get<double>();
-    // A negative time, or one so late that the conversion would overflow, is no reset time.
-    constexpr std::int64_t LATEST =
-        static_cast<std::int64_t>((std::numeric_limits<std::int64_t>::max() - platform::FILETIME_UNIX_EPOCH) /
-                                  platform::FILETIME_TICKS_PER_SECOND);
-    if (*reset_at >= 0 && *reset_at <= LATEST) {
-        window.bar.resets_at = platform::file_time_from_unix_seconds(*reset_at);
+    // A negative time, or one too far out to be an instant, counts as no reset time.
+    if (*reset_at >= 0) {
+        window.bar.resets_at = platform::file_time_if_representable(*reset_at);
     }
     // The length is only a hint; a value of another type is no hint.
     if (m[2] != nullptr) {
@@ -71,6 +68,31 @@ std::optional<int> slot_by_length(const std::optional<Window>& window) {
         return 1;
     }
     return std::nullopt;
+}
+
+// The bar each window is shown as (index 0 five-hour, 1 seven-day), or nothing. A window whose
+// length names a bar takes it; two windows naming the same bar leave both to their position. A
+// window without a length takes its position, or the bar the other left free. A window of any
+// other length (a one-hour limit, say) takes its position or nothing: it is never shown as the
+// other bar.
+std::array<std::optional<int>, 2> slots_of(const std::optional<Window> (&windows)[2]) {
+    const std::optional<int> by_length[2] = {slot_by_length(windows[0]), slot_by_length(windows[1])};
+    if (by_length[0] && by_length[1] && *by_length[0] == *by_length[1]) {
+        return {0, 1};
+    }
+    std::array<std::optional<int>, 2> slots = {by_length[0], by_length[1]};
+    for (int i = 0; i < 2; ++i) {
+        if (slots[i]) {
+            continue;
+        }
+        const int other = 1 - i;
+        if (slots[other] != i) {
+            slots[i] = i;
+        } else if (!windows[i] || !windows[i]->limit_window_seconds) {
+            slots[i] = other;
+        }
+    }
+    return slots;
 }
 
 }  // namespace
@@ -97,22 +119,12 @@ std::variant<std::optional<UsageData>, std::string> codex_usage_from_body(const 
         }
         windows[i] = std::get<std::optional<Window>>(decoded);
     }
-    // Position decides unless the windows' lengths say otherwise without contradicting each other.
-    int slots[2] = {0, 1};
-    const std::optional<int> by_length[2] = {slot_by_length(windows[0]), slot_by_length(windows[1])};
-    if (by_length[0] || by_length[1]) {
-        const int first = by_length[0].value_or(by_length[1] ? 1 - *by_length[1] : 0);
-        const int second = by_length[1].value_or(1 - first);
-        if (first != second) {
-            slots[0] = first;
-            slots[1] = second;
-        }
-    }
+    const auto slots = slots_of(windows);
     UsageData usage;
     UsageBar* bars[2] = {&usage.five_hour, &usage.seven_day};
     for (std::size_t i = 0; i < 2; ++i) {
-        if (windows[i]) {
-            *bars[slots[i]] = windows[i]->bar;
+        if (windows[i] && slots[i]) {
+            *bars[*slots[i]] = windows[i]->bar;
         }
     }
     return std::optional<UsageData>(std::move(usage));

@@ -126,6 +126,7 @@ struct Exchange {
     HttpHeaders headers;
     std::string body;
     bool body_too_large = false;
+    bool headers_complete = false;  // the final answer's header block ended: what fails now is the body
     std::string redirect_url;
     std::string error;  // libcurl's detail text
 };
@@ -138,6 +139,9 @@ extern "C" std::size_t on_header(char* data, std::size_t size, std::size_t count
         if (line.substr(0, 5) == "HTTP/") {
             // A new status line: an interim answer (100 Continue) is followed by the real one.
             exchange.headers.clear();
+            exchange.headers_complete = false;
+        } else if (line == "\r\n" || line == "\n") {
+            exchange.headers_complete = true;
         } else if (!line.empty() && (line.front() == ' ' || line.front() == '\t')) {
             if (!exchange.headers.empty() && !trim(line).empty()) {
                 exchange.headers.back().value += ' ';
@@ -168,12 +172,17 @@ extern "C" std::size_t on_body(char* data, std::size_t size, std::size_t count, 
     return length;
 }
 
-std::string transport_message(std::string_view url, const Exchange& exchange) {
+// libcurl's name for the failure, with its detail text when that says more.
+std::string curl_detail(const Exchange& exchange) {
     std::string detail = curl_easy_strerror(exchange.code);
     if (!exchange.error.empty() && exchange.error != detail) {
         detail = fmt::format("{}: {}", detail, exchange.error);
     }
-    return fmt::format("{}: {}", url, detail);
+    return detail;
+}
+
+std::string transport_message(std::string_view url, const Exchange& exchange) {
+    return fmt::format("{}: {}", url, curl_detail(exchange));
 }
 
 class Round {
@@ -348,7 +357,11 @@ HttpResult send_request(HttpClient::State& state, const HttpRequest& request) {
             return TransportError{fmt::format("{}: {}", *shown, *refused)};
         }
         const bool cut_at_cap = exchange.code == CURLE_WRITE_ERROR && exchange.body_too_large;
-        if (exchange.code != CURLE_OK && !cut_at_cap) {
+        // Status and headers arrived whole and then the body broke off or stalled: that is an
+        // answer whose body cannot be used, not a request that got no answer.
+        const bool body_failed =
+            exchange.code != CURLE_OK && !cut_at_cap && exchange.headers_complete && exchange.status >= 200;
+        if (exchange.code != CURLE_OK && !cut_at_cap && !body_failed) {
             return TransportError{transport_message(*shown, exchange)};
         }
         if (is_redirect(exchange.status) && !exchange.redirect_url.empty()) {
@@ -371,8 +384,10 @@ HttpResult send_request(HttpClient::State& state, const HttpRequest& request) {
             }
             continue;
         }
-        HttpResponse response{static_cast<int>(exchange.status), std::move(exchange.headers),
-                              cut_at_cap ? std::string() : std::move(exchange.body), cut_at_cap};
+        HttpResponse response{
+            static_cast<int>(exchange.status), std::move(exchange.headers),
+            cut_at_cap || body_failed ? std::string() : std::move(exchange.body), cut_at_cap,
+            body_failed ? fmt::format("response body incomplete: {}", curl_detail(exchange)) : std::string()};
         if (response.status >= 400) {
             std::string message = fmt::format("{}: status code {}", *shown, response.status);
             return HttpStatusError{std::move(response), std::move(message)};

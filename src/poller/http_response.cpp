@@ -36,7 +36,10 @@ std::variant<Json, std::string> HttpResponse::read_json() const {
     if (body_too_large) {
         return fmt::format("response body is larger than {} bytes", MAX_BODY_BYTES);
     }
-    auto parsed = strict_json::parse(body);
+    if (!body_error.empty()) {
+        return body_error;
+    }
+    auto parsed = strict_json::parse(body, strict_json::RepeatedKeys::MarkUnusable);
     if (auto* error = std::get_if<strict_json::ParseError>(&parsed)) {
         if (error->line == 0) {
             return json_error_text(error->message);

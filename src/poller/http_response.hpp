@@ -34,13 +34,17 @@ struct HttpResponse {
     HttpHeaders headers;  // of the final answer, in the order received
     std::string body;
     bool body_too_large = false;  // more than MAX_BODY_BYTES arrived; `body` is then empty
+    // Why the body did not arrive whole (cut short, or stalled until the deadline); `body` is
+    // then empty. Empty when it did.
+    std::string body_error = {};
 
     [[nodiscard]] std::optional<std::string> header(std::string_view name) const {
         return find_header(headers, name);
     }
 
     // The body as a strict JSON document, or an error text: the read error itself when the body
-    // could not be read, else "Failed to read JSON: " and the decoder's message.
+    // could not be read, else "Failed to read JSON: " and the decoder's message. A repeated key
+    // leaves its value unusable (see strict_json::RepeatedKeys) instead of failing the whole body.
     [[nodiscard]] std::variant<Json, std::string> read_json() const;
 
     // The same, decoded into T with its nlohmann `from_json`; a failing conversion also reads

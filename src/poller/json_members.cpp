@@ -11,6 +11,10 @@ std::variant<std::vector<const strict_json::Json*>, std::string> record_members(
         std::size_t i = 0;
         for (const std::string_view name : names) {
             const auto it = value.find(name);
+            if (it != value.end() && strict_json::is_repeated_key(*it)) {
+                // Which of the values would be meant is anybody's guess.
+                return fmt::format("duplicate field `{}`", name);
+            }
             if (it != value.end() && !it->is_null()) {
                 members[i] = &*it;
             }

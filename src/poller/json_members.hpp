@@ -13,7 +13,8 @@
 namespace poller {
 
 // One pointer per name, null where the member is absent or JSON null; an error when the value
-// is neither an object nor an array, or the array has more elements than there are names.
+// is neither an object nor an array, the array has more elements than there are names, or one of
+// the names was repeated in the object (a repeat of any other key does not matter).
 [[nodiscard]] std::variant<std::vector<const strict_json::Json*>, std::string> record_members(
     const strict_json::Json& value, std::initializer_list<std::string_view> names, std::string_view what);
 

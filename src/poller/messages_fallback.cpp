@@ -2,8 +2,6 @@
 
 #include <fmt/format.h>
 
-#include <limits>
-
 #include "diagnostics/log.hpp"
 #include "poller/rate_limit_headers.hpp"
 
@@ -25,16 +23,12 @@ double utilization(const HttpResponse& answer, std::string_view name) {
 
 // Unix seconds; negative, malformed or unrepresentably late values give no instant.
 std::optional<platform::FileTime> reset_instant(const HttpResponse& answer, std::string_view name) {
-    // Later than this the conversion to a file time would overflow into some other date.
-    constexpr std::int64_t LATEST =
-        static_cast<std::int64_t>((std::numeric_limits<std::int64_t>::max() - platform::FILETIME_UNIX_EPOCH) /
-                                  platform::FILETIME_TICKS_PER_SECOND);
     const auto text = answer.header(name);
     const auto seconds = text ? parse_header_integer(*text) : std::nullopt;
-    if (!seconds || *seconds < 0 || *seconds > LATEST) {
+    if (!seconds || *seconds < 0) {
         return std::nullopt;
     }
-    return platform::file_time_from_unix_seconds(*seconds);
+    return platform::file_time_if_representable(*seconds);
 }
 
 HttpRequest messages_request(const Endpoints& endpoints, const std::string& access_token,

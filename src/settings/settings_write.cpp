@@ -77,7 +77,13 @@ std::filesystem::path invalid_copy_path(const std::filesystem::path& settings_pa
     }
 }
 
-std::optional<std::string> write_settings_file(const std::filesystem::path& path, const SettingsFile& settings) {
+KeepAside keep_aside_after(const LoadOutcome& loaded) {
+    const bool was_unusable = loaded.status == FileStatus::Invalid || loaded.status == FileStatus::Unreadable;
+    return was_unusable ? KeepAside::Always : KeepAside::IfInvalid;
+}
+
+std::optional<std::string> write_settings_file(const std::filesystem::path& path,
+                                               const SettingsFile& settings, KeepAside keep) {
     if (path.has_parent_path()) {
         (void)platform::create_directories(path.parent_path());  // a failure shows in the write below
     }
@@ -85,8 +91,14 @@ std::optional<std::string> write_settings_file(const std::filesystem::path& path
     if (auto* error = std::get_if<EncodeError>(&text)) {
         return error->reason;
     }
-    const LoadOutcome existing = read_settings_file(path);
-    if (existing.status == FileStatus::Invalid || existing.status == FileStatus::Unreadable) {
+    bool keep_existing = false;
+    if (keep == KeepAside::Always) {
+        keep_existing = platform::path_exists(path);
+    } else {
+        const FileStatus existing = read_settings_file(path).status;
+        keep_existing = existing == FileStatus::Invalid || existing == FileStatus::Unreadable;
+    }
+    if (keep_existing) {
         if (auto error = keep_invalid_file_aside(path)) {
             return error;
         }

@@ -8,6 +8,7 @@
 #include <variant>
 
 #include "settings/settings_file.hpp"
+#include "settings/settings_load.hpp"
 
 namespace settings {
 
@@ -22,9 +23,20 @@ struct EncodeError {
 // Where an invalid settings file is copied before it is first replaced.
 [[nodiscard]] std::filesystem::path invalid_copy_path(const std::filesystem::path& settings_path);
 
-// Creates the folder, keeps an existing invalid file aside, then replaces the file. Returns the
-// reason when nothing was written; the old file is then untouched.
+// Which file a write keeps aside before replacing it.
+enum class KeepAside {
+    IfInvalid,  // the file there now, when it cannot be read or does not load
+    Always,     // whatever file is there now: the one found at start did not load, and a hand
+                // fix made since may still be incomplete
+};
+
+// Always when the file existed at start but could not be read or did not load.
+[[nodiscard]] KeepAside keep_aside_after(const LoadOutcome& loaded);
+
+// Creates the folder, keeps the file there aside as `keep` says, then replaces the file.
+// Returns the reason when nothing was written; the old file is then untouched.
 [[nodiscard]] std::optional<std::string> write_settings_file(const std::filesystem::path& path,
-                                                             const SettingsFile& settings);
+                                                             const SettingsFile& settings,
+                                                             KeepAside keep = KeepAside::IfInvalid);
 
 }  // namespace settings

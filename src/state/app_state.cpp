@@ -1,5 +1,7 @@
 #include "state/app_state.hpp"
 
+#include "settings/settings_write.hpp"
+
 namespace state {
 
 std::string_view debug_name(PanelAnchor anchor) noexcept {
@@ -23,6 +25,13 @@ AppState state_from_settings(const settings::SettingsFile& file, LanguageIndex l
     s.hot_corner = file.hot_corner;
     s.language = language;
     s.effective_language = effective_language;
+    return s;
+}
+
+AppState state_from_load(const settings::LoadOutcome& loaded, LanguageIndex language,
+                         LanguageIndex effective_language) {
+    AppState s = state_from_settings(loaded.settings, language, effective_language);
+    s.keep_settings_aside = settings::keep_aside_after(loaded) == settings::KeepAside::Always;
     return s;
 }
 

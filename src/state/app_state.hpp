@@ -12,6 +12,7 @@
 #include "accounts/account.hpp"
 #include "poller/usage_model.hpp"
 #include "settings/settings_file.hpp"
+#include "settings/settings_load.hpp"
 #include "state/rect.hpp"
 
 namespace state {
@@ -50,6 +51,8 @@ struct AppState {
     settings::TrayCorner hot_corner = settings::TrayCorner::TopLeft;
     LanguageIndex language = FOLLOW_SYSTEM_LANGUAGE;
     LanguageIndex effective_language = 0;
+    // The settings file found at start did not load: the next save copies it aside first.
+    bool keep_settings_aside = false;
 };
 
 // The state as start-up builds it from the loaded settings. The poll period is fixed, so the
@@ -57,6 +60,11 @@ struct AppState {
 // which owns the mapping of language tags.
 [[nodiscard]] AppState state_from_settings(const settings::SettingsFile& file, LanguageIndex language,
                                            LanguageIndex effective_language);
+
+// The same from the outcome of reading the file, remembering whether the file that was there
+// could not be used, so that the first save keeps it aside whatever became of it meanwhile.
+[[nodiscard]] AppState state_from_load(const settings::LoadOutcome& loaded, LanguageIndex language,
+                                       LanguageIndex effective_language);
 
 // The slot and its lock. A thread that throws while holding the lock releases it on the way
 // out, so the lock stays usable for every other thread.

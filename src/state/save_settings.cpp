@@ -30,7 +30,13 @@ std::optional<std::string> save_settings(StateSlot& slot, const std::filesystem:
     if (!guard) {
         return std::nullopt;
     }
-    return settings::write_settings_file(path, settings_from_state(*guard));
+    const auto keep =
+        guard->keep_settings_aside ? settings::KeepAside::Always : settings::KeepAside::IfInvalid;
+    auto error = settings::write_settings_file(path, settings_from_state(*guard), keep);
+    if (!error) {
+        guard->keep_settings_aside = false;
+    }
+    return error;
 }
 
 std::optional<std::string> save_settings() {

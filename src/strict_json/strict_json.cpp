@@ -6,6 +6,7 @@
 #include <iterator>
 #include <limits>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 namespace strict_json {
@@ -101,40 +102,62 @@ class KeySet {
     std::unordered_set<std::string> many_;
 };
 
-// Builds the document with nlohmann's own DOM builder and refuses repeated keys on the way.
+// Builds the document (the way nlohmann's own DOM builder does) and deals with repeated keys on
+// the way: either the parse fails, or the key's value is replaced by a discarded value once its
+// object is complete, so that only a reader that asks for that key is affected.
 class StrictSax {
   public:
-    StrictSax(Json& root, const std::size_t* consumed) : dom_(root, false), consumed_(consumed) {}
+    StrictSax(Json& root, const std::size_t* consumed, RepeatedKeys repeated)
+        : root_(root), consumed_(consumed), repeated_keys_(repeated) {}
 
-    bool null() { return dom_.null(); }
-    bool boolean(bool v) { return dom_.boolean(v); }
-    bool number_integer(Json::number_integer_t v) { return dom_.number_integer(v); }
-    bool number_unsigned(Json::number_unsigned_t v) { return dom_.number_unsigned(v); }
-    bool number_float(Json::number_float_t v, const Json::string_t& s) { return dom_.number_float(v, s); }
-    bool string(Json::string_t& v) { return dom_.string(v); }
-    bool binary(Json::binary_t& v) { return dom_.binary(v); }
-    bool start_object(std::size_t n) {
+    bool null() { return put(nullptr); }
+    bool boolean(bool v) { return put(v); }
+    bool number_integer(Json::number_integer_t v) { return put(v); }
+    bool number_unsigned(Json::number_unsigned_t v) { return put(v); }
+    bool number_float(Json::number_float_t v, const Json::string_t&) { return put(v); }
+    bool string(Json::string_t& v) { return put(std::move(v)); }
+    bool binary(Json::binary_t& v) { return put(Json::binary(std::move(v))); }
+    bool start_object(std::size_t) {
         // Reuse the key lists of closed objects: most answers are many small objects.
         if (depth_ == keys_.size()) {
             keys_.emplace_back();
+            repeated_.emplace_back();
         }
-        keys_[depth_++].clear();
-        return dom_.start_object(n);
+        keys_[depth_].clear();
+        repeated_[depth_].clear();
+        ++depth_;
+        open(Json::value_t::object);
+        return true;
     }
     bool key(Json::string_t& k) {
         if (!keys_[depth_ - 1].insert(k)) {
-            error_ = ParseError{fmt::format("repeated key \"{}\"", k)};
-            error_offset_ = *consumed_;
-            return false;
+            if (repeated_keys_ == RepeatedKeys::Reject) {
+                error_ = ParseError{fmt::format("repeated key \"{}\"", k)};
+                error_offset_ = *consumed_;
+                return false;
+            }
+            repeated_[depth_ - 1].push_back(k);
         }
-        return dom_.key(k);
+        member_ = &stack_.back()->get_ref<Json::object_t&>()[k];
+        return true;
     }
     bool end_object() {
         --depth_;
-        return dom_.end_object();
+        auto& object = stack_.back()->get_ref<Json::object_t&>();
+        for (const std::string& k : repeated_[depth_]) {
+            object[k] = Json(Json::value_t::discarded);
+        }
+        stack_.pop_back();
+        return true;
     }
-    bool start_array(std::size_t n) { return dom_.start_array(n); }
-    bool end_array() { return dom_.end_array(); }
+    bool start_array(std::size_t) {
+        open(Json::value_t::array);
+        return true;
+    }
+    bool end_array() {
+        stack_.pop_back();
+        return true;
+    }
     bool parse_error(std::size_t position, const std::string&, const nlohmann::detail::exception& ex) {
         if (!error_) {
             error_ = ParseError{plain_message(ex.what())};
@@ -148,9 +171,38 @@ class StrictSax {
     std::size_t error_offset() const { return error_offset_; }
 
   private:
-    nlohmann::detail::json_sax_dom_parser<Json> dom_;
+    // Places a value where the text is: the root, the next element of the open array, or the
+    // member whose key was just read. Open containers are never moved while they are filled, so
+    // the pointers on the stack stay valid.
+    template <typename Value>
+    Json* place(Value&& value) {
+        if (stack_.empty()) {
+            root_ = Json(std::forward<Value>(value));
+            return &root_;
+        }
+        Json& parent = *stack_.back();
+        if (parent.is_array()) {
+            auto& elements = parent.get_ref<Json::array_t&>();
+            elements.emplace_back(std::forward<Value>(value));
+            return &elements.back();
+        }
+        *member_ = Json(std::forward<Value>(value));
+        return member_;
+    }
+    template <typename Value>
+    bool put(Value&& value) {
+        place(std::forward<Value>(value));
+        return true;
+    }
+    void open(Json::value_t kind) { stack_.push_back(place(Json(kind))); }
+
+    Json& root_;
     const std::size_t* consumed_;
+    RepeatedKeys repeated_keys_;
+    std::vector<Json*> stack_;
+    Json* member_ = nullptr;
     std::vector<KeySet> keys_;
+    std::vector<std::vector<std::string>> repeated_;
     std::size_t depth_ = 0;
     std::optional<ParseError> error_;
     std::size_t error_offset_ = 0;
@@ -158,13 +210,13 @@ class StrictSax {
 
 }  // namespace
 
-std::variant<Json, ParseError> parse(std::string_view text) {
+std::variant<Json, ParseError> parse(std::string_view text, RepeatedKeys repeated) {
     if (text.substr(0, 3) == "\xEF\xBB\xBF") {
         return ParseError{"a byte-order mark is not JSON", 1, 1};
     }
     Json root;
     std::size_t consumed = 0;
-    StrictSax sax(root, &consumed);
+    StrictSax sax(root, &consumed, repeated);
     const char* begin = text.data();
     bool ok = false;
     try {

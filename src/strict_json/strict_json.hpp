@@ -16,13 +16,24 @@ namespace strict_json {
 using Json = nlohmann::json;
 
 struct ParseError {
-    std::string message;        // what rule was broken, in plain words
-    std::size_t line = 0;       // 1-based; 0 when the position is unknown
-    std::size_t column = 0;     // 1-based, counted in bytes
+    std::string message;     // what rule was broken, in plain words
+    std::size_t line = 0;    // 1-based; 0 when the position is unknown
+    std::size_t column = 0;  // 1-based, counted in bytes
 };
 
+// What a key repeated within one object does: fail the parse (files), or make that key's value
+// unusable (server answers, where only the keys a reader asks for matter). The value of such a
+// key is then a discarded value, which `is_repeated_key` recognises.
+enum class RepeatedKeys { Reject, MarkUnusable };
+
 // Parses one JSON value that must be followed by nothing but white space.
-[[nodiscard]] std::variant<Json, ParseError> parse(std::string_view text);
+[[nodiscard]] std::variant<Json, ParseError> parse(std::string_view text,
+                                                   RepeatedKeys repeated = RepeatedKeys::Reject);
+
+// Whether a member's value stands for a key that the text repeated.
+[[nodiscard]] inline bool is_repeated_key(const Json& value) noexcept {
+    return value.is_discarded();
+}
 
 // Exact integer reads: nothing for a float (even 2.0), a boolean, or a value outside the range.
 [[nodiscard]] std::optional<std::int32_t> as_i32(const Json& value);

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
+#include "log_capture.hpp"
 #include "poller/claude_usage.hpp"
 #include "scripted_server.hpp"
 
@@ -130,6 +132,7 @@ TEST_F(ClaudeUsage, UnusableAnswersFallBackToMessagesWithTheCachedModelBars) {
         Reply{200, {}, "<html>not json</html>"},
         Reply{200, {}, R"({"five_hour": {"resets_at": "2026-01-01T05:00:00Z"}})"},
         Reply{200, {}, R"({"five_hour": {"utilization": 1}, "five_hour": {"utilization": 2}})"},
+        Reply{200, {}, R"({"limits": [{"kind": "weekly_scoped", "kind": "weekly_scoped"}]})"},
         Reply{200, {}, R"({"limits": [{"kind": 5}]})"},
         Reply{200, {}, R"({"five_hour": {"utilization": 1, "resets_at": "2026-01-01T05:00:00Z"})"},
         Reply{200, {}, std::string(2 * 1024 * 1024, ' ')},
@@ -148,11 +151,37 @@ TEST_F(ClaudeUsage, UnusableAnswersFallBackToMessagesWithTheCachedModelBars) {
     EXPECT_EQ(count(MESSAGES), unusable.size());
 }
 
-TEST_F(ClaudeUsage, AStalledAnswerIsATransportErrorThatFallsBack) {
+// A success whose body breaks off or stalls is an unusable body, logged as one.
+TEST_F(ClaudeUsage, ABodyCutShortOrStalledIsABodyErrorThatFallsBack) {
     Reply stalled{200, {}, LIMITS_BODY};
     stalled.stall_after = 10;
-    serve({stalled}, {Reply{200, MESSAGES_HEADERS, "{}"}});
-    EXPECT_EQ(usage_of(fetch()).five_hour.percent, 25.0);
+    Reply cut{200, {}, LIMITS_BODY};
+    cut.cut_after = 10;
+    serve({stalled, cut}, {Reply{200, MESSAGES_HEADERS, "{}"}, Reply{200, MESSAGES_HEADERS, "{}"}});
+    for (int i = 0; i < 2; ++i) {
+        const test_fakes::LogCapture log;
+        EXPECT_EQ(usage_of(fetch()).five_hour.percent, 25.0) << i;
+        const auto lines = log.lines();
+        EXPECT_NE(std::find(lines.begin(), lines.end(),
+                            "usage endpoint returned non-JSON; falling back to Messages API"),
+                  lines.end())
+            << log.text();
+        EXPECT_EQ(log.text().find("transport error"), std::string::npos) << log.text();
+    }
+}
+
+// Only the keys the reading uses count: a repeat of any other key leaves the answer whole.
+TEST_F(ClaudeUsage, ARepeatedUnknownKeyKeepsTheReadingAndItsModelBars) {
+    serve({Reply{200, {}, R"({"extra": 1, "extra": 2,
+        "five_hour": {"utilization": 7, "resets_at": "2026-01-01T05:00:00Z", "x": [], "x": {}},
+        "seven_day": {"utilization": 8, "resets_at": "2026-01-05T00:00:00Z"},
+        "limits": [{"kind": "weekly_scoped", "percent": 9, "note": 1, "note": 2,
+                    "scope": {"model": {"display_name": "Opus", "id": 1, "id": 2}}}]})"}});
+    const UsageData usage = usage_of(fetch());
+    EXPECT_EQ(usage.five_hour.percent, 7.0);
+    ASSERT_EQ(usage.model_bars.size(), 1u);
+    EXPECT_EQ(usage.model_bars[0].label, "Opus");
+    EXPECT_EQ(count(MESSAGES), 0u);
 }
 
 TEST_F(ClaudeUsage, ARejectedTokenMakesNoMessagesRequestAndLeavesTheCache) {

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "log_capture.hpp"
 #include "poller/codex_usage.hpp"
 #include "scripted_server.hpp"
 
@@ -62,6 +63,16 @@ TEST(CodexUsage, BodyShapes) {
         {"percent as text", R"({"rate_limit": {"primary_window": {"used_percent": "1", "reset_at": 1}}})",
          std::nullopt},
         {"repeated key", R"({"rate_limit": {}, "rate_limit": {}})", std::nullopt},
+        {"repeated window key",
+         R"({"rate_limit": {"primary_window": {"used_percent": 1, "used_percent": 2, "reset_at": 1}}})",
+         std::nullopt},
+        {"repeated unknown keys",
+         R"({"plan_type": "a", "plan_type": "b", "rate_limit": {"credits": 1, "credits": 2,
+            "primary_window": {"used_percent": 3, "reset_at": 100, "x": 0, "x": 0}}})",
+         UsageData{{}, UsageBar{3.0, at(100)}, UsageBar{}}},
+        {"reset past the last instant",
+         R"({"rate_limit": {"primary_window": {"used_percent": 5, "reset_at": 9223372036854775807}}})",
+         UsageData{{}, UsageBar{5.0, std::nullopt}, UsageBar{}}},
         {"not JSON", "upstream error", std::nullopt},
         {"weekly window first",
          R"({"rate_limit": {"primary_window": {"used_percent": 40, "reset_at": 100, "limit_window_seconds": 604800}}})",
@@ -73,6 +84,18 @@ TEST(CodexUsage, BodyShapes) {
         {"unknown length keeps the position",
          R"({"rate_limit": {"primary_window": {"used_percent": 40, "reset_at": 100, "limit_window_seconds": 3600}}})",
          UsageData{{}, UsageBar{40.0, at(100)}, UsageBar{}}},
+        {"a one-hour window never becomes the seven-day bar",
+         R"({"rate_limit": {"primary_window": {"used_percent": 60, "reset_at": 100, "limit_window_seconds": 3600},
+                            "secondary_window": {"used_percent": 5, "reset_at": 10, "limit_window_seconds": 18000}}})",
+         UsageData{{}, UsageBar{5.0, at(10)}, UsageBar{}}},
+        {"a one-hour window never becomes the five-hour bar",
+         R"({"rate_limit": {"primary_window": {"used_percent": 6, "reset_at": 10, "limit_window_seconds": 604800},
+                            "secondary_window": {"used_percent": 60, "reset_at": 100, "limit_window_seconds": 3600}}})",
+         UsageData{{}, UsageBar{}, UsageBar{6.0, at(10)}}},
+        {"a window without a length takes the bar left free",
+         R"({"rate_limit": {"primary_window": {"used_percent": 60, "reset_at": 100},
+                            "secondary_window": {"used_percent": 5, "reset_at": 10, "limit_window_seconds": 18000}}})",
+         UsageData{{}, UsageBar{5.0, at(10)}, UsageBar{60.0, at(100)}}},
         {"contradicting lengths keep the positions",
          R"({"rate_limit": {"primary_window": {"used_percent": 1, "reset_at": 1, "limit_window_seconds": 604800},
                             "secondary_window": {"used_percent": 2, "reset_at": 2, "limit_window_seconds": 604800}}})",
@@ -87,6 +110,25 @@ TEST(CodexUsage, BodyShapes) {
         } else {
             EXPECT_EQ(result, poller::FetchResult(FetchFailure::Failed)) << c.name;
         }
+    }
+}
+
+// A success whose body breaks off or stalls is logged as an unusable body, not as a lost request.
+TEST(CodexUsage, ABodyCutShortOrStalledIsABodyError) {
+    const char* body = R"({"rate_limit": {"primary_window": {"used_percent": 1, "reset_at": 1}}})";
+    Reply stalled{200, {}, body};
+    stalled.stall_after = 10;
+    Reply cut{200, {}, body};
+    cut.cut_after = 10;
+    const auto server = codex_server({stalled, cut});
+    for (int i = 0; i < 2; ++i) {
+        const test_fakes::LogCapture log;
+        EXPECT_EQ(poller::fetch_codex_usage("tok", std::nullopt, server->endpoints()),
+                  poller::FetchResult(FetchFailure::Failed));
+        const auto lines = log.lines();
+        ASSERT_EQ(lines.size(), 1u) << log.text();
+        EXPECT_EQ(lines[0].rfind("unable to parse Codex usage response: response body incomplete: ", 0), 0u)
+            << lines[0];
     }
 }
 

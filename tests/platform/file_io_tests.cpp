@@ -65,6 +65,32 @@ TEST(WriteFileAtomic, FailsWithoutTouchingAnythingWhenTheTargetCannotBeReplaced)
     EXPECT_TRUE(platform::write_file_atomic(folder / "file" / "settings.json", "{}"));
 }
 
+// A writer killed half way leaves "<name>.<pid>.<n>.tmp"; the next write clears it, and only it.
+TEST(WriteFileAtomic, RemovesWhatKilledWritersLeftAndNothingElse) {
+    TempFolder folder(NON_ASCII);
+    const auto path = folder / "settings.json";
+    const char* abandoned[] = {"settings.json.2147483647.0.tmp", "settings.json.2147483647.4294967295.tmp"};
+    const char* kept[] = {"settings.json.invalid",       "settings.json.2147483647.tmp",
+                          "settings.json.x.0.tmp",       "settings.json.1.0.tmp.bak",
+                          "other.json.2147483647.0.tmp", "settings.json.2147483647.99999999999.tmp"};
+    for (const char* name : abandoned) {
+        write_text(folder / name, "{\"half\":");
+    }
+    for (const char* name : kept) {
+        write_text(folder / name, "x");
+    }
+    ASSERT_FALSE(platform::write_file_atomic(path, "{}"));
+    for (const char* name : abandoned) {
+        EXPECT_FALSE(std::filesystem::exists(folder / name)) << name;
+    }
+    for (const char* name : kept) {
+        EXPECT_TRUE(std::filesystem::exists(folder / name)) << name;
+    }
+    EXPECT_EQ(read_text(path), "{}");
+    EXPECT_FALSE(platform::process_is_running(2147483647u));
+    EXPECT_FALSE(platform::process_is_running(0));
+}
+
 TEST(CopyFileExclusive, NeverOverwrites) {
     TempFolder folder(NON_ASCII);
     write_text(folder / "a", "first");

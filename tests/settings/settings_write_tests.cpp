@@ -156,6 +156,42 @@ TEST(WriteSettingsFile, KeepsAnInvalidFileAsideBeforeReplacingIt) {
     EXPECT_EQ(entries, 2u);
 }
 
+// Whether the file is kept aside is decided when it is loaded: a file that was unusable then is
+// copied as it is at the first save, even when it was fixed by hand meanwhile.
+TEST(WriteSettingsFile, KeepsAsideWhatTheLoadFoundUnusableEvenWhenFixedSince) {
+    const struct {
+        settings::FileStatus at_load;
+        bool copied;
+    } cases[] = {
+        {settings::FileStatus::Invalid, true},
+        {settings::FileStatus::Unreadable, true},
+        {settings::FileStatus::Loaded, false},
+        {settings::FileStatus::Missing, false},
+    };
+    for (const auto& c : cases) {
+        TempFolder folder;
+        const auto path = folder / "settings.json";
+        const std::string fixed = R"({"accounts": [{"id": "claude-1", "provider": "claude", "dir": "d"}]})";
+        write_text(path, fixed);
+        settings::LoadOutcome loaded;
+        loaded.status = c.at_load;
+        ASSERT_FALSE(settings::write_settings_file(path, SettingsFile{}, settings::keep_aside_after(loaded)));
+        EXPECT_EQ(std::filesystem::exists(folder / "settings.json.invalid"), c.copied)
+            << static_cast<int>(c.at_load);
+        if (c.copied) {
+            EXPECT_EQ(read_text(folder / "settings.json.invalid"), fixed);
+        }
+        EXPECT_EQ(read_text(path), encoded(SettingsFile{}));
+    }
+    // A file gone since has nothing to keep.
+    TempFolder folder;
+    settings::LoadOutcome invalid;
+    invalid.status = settings::FileStatus::Invalid;
+    EXPECT_FALSE(settings::write_settings_file(folder / "settings.json", SettingsFile{},
+                                               settings::keep_aside_after(invalid)));
+    EXPECT_FALSE(std::filesystem::exists(folder / "settings.json.invalid"));
+}
+
 TEST(WriteSettingsFile, NeverOverwritesAnEarlierKeptCopy) {
     TempFolder folder;
     const auto path = folder / "settings.json";

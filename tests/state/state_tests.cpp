@@ -138,6 +138,27 @@ TEST(SaveSettings, DoesNothingWithoutStateAndWritesTheStateWhenThere) {
     EXPECT_EQ(settings::load_settings(path).panel_theme, settings::PanelTheme::MacVibrancy);
 }
 
+// A file that did not load at start is kept aside by the first save only, as it is then.
+TEST(SaveSettings, TheFirstSaveAfterAnUnusableLoadKeepsTheFileAsideOnce) {
+    test_support::TempFolder folder;
+    const auto path = folder / "settings.json";
+    test_support::write_text(path, R"({"pinned": tru})");
+    StateSlot slot;
+    slot.install(
+        state::state_from_load(settings::read_settings_file(path), state::FOLLOW_SYSTEM_LANGUAGE, 0));
+    const std::string fixed = R"({"pinned": true})";
+    test_support::write_text(path, fixed);  // fixed by hand while the program runs
+    ASSERT_FALSE(state::save_settings(slot, path));
+    EXPECT_EQ(test_support::read_text(folder / "settings.json.invalid"), fixed);
+    EXPECT_FALSE(slot.lock()->keep_settings_aside);
+    ASSERT_FALSE(state::save_settings(slot, path));
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+        ++entries;
+    }
+    EXPECT_EQ(entries, 2u) << "one copy, made by the first save";
+}
+
 // Saves run while other threads change the state: every file on disk must be one whole,
 // consistent state — the account list and the tray selection always agree.
 TEST(SaveSettings, EveryWrittenFileIsOneConsistentState) {

@@ -41,6 +41,23 @@ TEST(StrictJson, AcceptsSameKeyInSiblingObjectsAndTrailingWhiteSpace) {
     EXPECT_EQ(std::get<Json>(result)["b"]["k"], 2);
 }
 
+// For server answers: a repeated key spoils that key's value only, at any depth.
+TEST(StrictJson, MarksRepeatedKeysUnusableWhenAskedTo) {
+    const auto result = strict_json::parse(
+        R"({"a": 1, "a": 2, "b": {"c": [{"d": 0, "d": {"e": 1}}], "k": 3}, "f": [1, {"g": null}]})",
+        strict_json::RepeatedKeys::MarkUnusable);
+    ASSERT_EQ(error_of(result), nullptr);
+    const Json& doc = std::get<Json>(result);
+    EXPECT_TRUE(strict_json::is_repeated_key(doc["a"]));
+    EXPECT_TRUE(strict_json::is_repeated_key(doc["b"]["c"][0]["d"]));
+    EXPECT_EQ(doc["b"]["k"], 3);
+    EXPECT_EQ(doc["f"][1]["g"], nullptr);
+    EXPECT_FALSE(strict_json::is_repeated_key(doc["f"]));
+    EXPECT_NE(error_of(strict_json::parse(R"({"a": 1, "a": 2} x)", strict_json::RepeatedKeys::MarkUnusable)),
+              nullptr)
+        << "every other rule still holds";
+}
+
 TEST(StrictJson, ReportsWhereTheTextBrokeARule) {
     const auto repeated = strict_json::parse("{\n  \"pinned\": true,\n  \"pinned\": false\n}");
     ASSERT_NE(error_of(repeated), nullptr);

@@ -71,17 +71,21 @@ void TestServer::Impl::serve(const httplib::Request& request, httplib::Response&
     for (const auto& [name, value] : reply.headers) {
         response.set_header(name, value);
     }
-    if (!reply.stall_after) {
+    if (!reply.stall_after && !reply.cut_after) {
         response.set_content(reply.body, reply.content_type);
         return;
     }
-    const std::size_t sent = std::min(*reply.stall_after, reply.body.size());
+    const bool stall = reply.stall_after.has_value();
+    const std::size_t sent = std::min(stall ? *reply.stall_after : *reply.cut_after, reply.body.size());
     auto body = std::make_shared<std::string>(std::move(reply.body));
     response.set_content_provider(
         body->size(), reply.content_type,
-        [this, body, sent](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+        [this, body, sent, stall](std::size_t offset, std::size_t, httplib::DataSink& sink) {
             if (offset < sent) {
                 return sink.write(body->data() + offset, sent - offset);
+            }
+            if (!stall) {
+                return false;  // the server closes the connection
             }
             std::unique_lock lock(mutex);
             released.wait(lock, [this] { return stopping; });

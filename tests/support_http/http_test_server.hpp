@@ -44,6 +44,8 @@ struct Reply {
     // Announce the whole body but send only this many bytes, then hold the connection open
     // until the server is destroyed.
     std::optional<std::size_t> stall_after;
+    // Announce the whole body but send only this many bytes, then close the connection.
+    std::optional<std::size_t> cut_after;
 };
 
 using Handler = std::function<Reply(const SeenRequest&)>;
