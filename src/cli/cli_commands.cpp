@@ -6,7 +6,7 @@
 #include "cli/cli_render.hpp"
 #include "diagnostics/log.hpp"
 #include "localization/language.hpp"
-#include "platform/environment.hpp"
+#include "poller/endpoint_overrides.hpp"
 #include "poller/poll_cycle.hpp"
 #include "settings/settings_load.hpp"
 #include "settings/settings_path.hpp"
@@ -50,37 +50,9 @@ state::AppState state_for(const settings::SettingsFile& file) {
                                       static_cast<state::LanguageIndex>(effective));
 }
 
-std::optional<std::string> override_of(std::string_view variable) {
-    auto value = platform::get_env(variable);
-    if (!value || value->empty()) {
-        return std::nullopt;
-    }
-    diagnostics::log_owned(fmt::format("developer override {}={}", variable, *value));
-    return value;
-}
-
-std::string without_trailing_slashes(std::string url) {
-    while (!url.empty() && url.back() == '/') {
-        url.pop_back();
-    }
-    return url;
-}
-
 }  // namespace
 
-poller::Endpoints endpoints_from_environment() {
-    poller::Endpoints endpoints;
-    if (auto base = override_of(ANTHROPIC_BASE_VARIABLE)) {
-        endpoints.anthropic = without_trailing_slashes(std::move(*base));
-    }
-    if (auto base = override_of(CHATGPT_BASE_VARIABLE)) {
-        endpoints.chatgpt = without_trailing_slashes(std::move(*base));
-    }
-    if (const auto ca_file = override_of(CA_FILE_VARIABLE)) {
-        endpoints.http.ca_file = text::path_from_utf8(*ca_file);
-    }
-    return endpoints;
-}
+poller::Endpoints endpoints_from_environment() { return poller::endpoints_from_environment(); }
 
 int run_status(bool json, std::ostream& out, std::ostream& err) {
     const auto path = settings::settings_path();
