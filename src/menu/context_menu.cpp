@@ -90,9 +90,12 @@ std::vector<MenuEntry> build_context_menu(const MenuInput& input) {
     return root;
 }
 
-std::vector<std::string> toggled_tray_accounts(const std::vector<accounts::Account>& accounts,
-                                               const std::optional<std::vector<std::string>>& tray_accounts,
-                                               std::size_t index) {
+std::optional<std::vector<std::string>> toggled_tray_accounts(
+    const std::vector<accounts::Account>& accounts,
+    const std::optional<std::vector<std::string>>& tray_accounts, std::size_t index) {
+    if (index >= accounts.size()) {
+        return tray_accounts;
+    }
     std::vector<std::string> ids;
     if (tray_accounts) {
         ids = *tray_accounts;
@@ -100,9 +103,6 @@ std::vector<std::string> toggled_tray_accounts(const std::vector<accounts::Accou
         for (const auto& account : accounts) {
             ids.push_back(account.id);
         }
-    }
-    if (index >= accounts.size()) {
-        return ids;
     }
     const std::string& id = accounts[index].id;
     // A hand-edited list may hold an id twice; removing one copy only would look like no change.

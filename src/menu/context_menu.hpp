@@ -46,9 +46,9 @@ struct MenuInput {
 [[nodiscard]] std::string account_entry_text(const accounts::Account& account);
 
 // The tray selection after toggling account `index`: an absent list first becomes every id in
-// account order; the id is then removed if listed, else appended. An index past the end leaves
-// the list as it is (still made explicit).
-[[nodiscard]] std::vector<std::string> toggled_tray_accounts(
+// account order; the id is then removed if listed, else appended. An index past the end changes
+// nothing: an absent list stays absent (it still means every account, including later ones).
+[[nodiscard]] std::optional<std::vector<std::string>> toggled_tray_accounts(
     const std::vector<accounts::Account>& accounts,
     const std::optional<std::vector<std::string>>& tray_accounts, std::size_t index);
 

@@ -114,7 +114,7 @@ TEST(ContextMenu, AbsentTraySelectionChecksEveryAccountAndTheListStopsAt64) {
     EXPECT_EQ(root[0].children.back().children[1].id, 363u);
 }
 
-TEST(TrayAccountToggle, FillsAnAbsentListThenRemovesOrAppends) {
+TEST(TrayAccountToggle, FillsAnAbsentListThenRemovesOrAppendsAndIgnoresNumbersPastTheEnd) {
     const std::vector<Account> accounts = {account("claude-1", Provider::Claude),
                                            account("codex-1", Provider::Codex),
                                            account("claude-2", Provider::Claude)};
@@ -122,14 +122,15 @@ TEST(TrayAccountToggle, FillsAnAbsentListThenRemovesOrAppends) {
     struct Case {
         std::optional<Ids> before;
         std::size_t index;
-        Ids after;
+        std::optional<Ids> after;
     };
     const Case cases[] = {
-        {std::nullopt, 1, {"claude-1", "claude-2"}},
-        {Ids{"claude-2"}, 0, {"claude-2", "claude-1"}},  // appended: list order may differ
-        {Ids{"codex-1"}, 1, {}},                         // an empty list stays set
-        {std::nullopt, 9, {"claude-1", "codex-1", "claude-2"}},
-        {Ids{"codex-1", "codex-1", "claude-1"}, 1, {"claude-1"}},
+        {std::nullopt, 1, Ids{"claude-1", "claude-2"}},
+        {Ids{"claude-2"}, 0, Ids{"claude-2", "claude-1"}},  // appended: list order may differ
+        {Ids{"codex-1"}, 1, Ids{}},                         // an empty list stays set
+        {std::nullopt, 9, std::nullopt},                    // past the end: an absent list stays absent
+        {Ids{"codex-1"}, 3, Ids{"codex-1"}},
+        {Ids{"codex-1", "codex-1", "claude-1"}, 1, Ids{"claude-1"}},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(menu::toggled_tray_accounts(accounts, c.before, c.index), c.after) << c.index;

@@ -1,0 +1,141 @@
+#include "menu/menu_command.hpp"
+
+#include "menu/context_menu.hpp"
+#include "menu/menu_commands.hpp"
+
+namespace menu {
+namespace {
+
+// A block of `count` identifiers from `base`: the offset into it, if `id` lies there.
+std::optional<std::uint32_t> offset_in(std::uint32_t id, std::uint32_t base, std::uint32_t count) noexcept {
+    if (id >= base && id - base < count) {
+        return id - base;
+    }
+    return std::nullopt;
+}
+
+const accounts::Account* account_at(const state::AppState& state, std::uint32_t index) noexcept {
+    return index < state.accounts.size() ? &state.accounts[index] : nullptr;
+}
+
+CommandEffects saved() {
+    CommandEffects effects;
+    effects.save = true;
+    return effects;
+}
+
+}  // namespace
+
+std::optional<Command> decode_command(std::uint32_t id) noexcept {
+    constexpr auto accounts = static_cast<std::uint32_t>(MAX_MENU_ACCOUNTS);
+    struct Block {
+        std::uint32_t base;
+        std::uint32_t count;
+        CommandKind kind;
+    };
+    static constexpr Block blocks[] = {
+        {CMD_EXIT, 1, CommandKind::Exit},
+        {CMD_START_WITH_WINDOWS, 1, CommandKind::StartWithWindows},
+        {CMD_ADD_CLAUDE, 1, CommandKind::AddClaude},
+        {CMD_ADD_CODEX, 1, CommandKind::AddCodex},
+        {CMD_THEME_BASE, 4, CommandKind::PanelTheme},
+        {CMD_TRAY_METRIC_BASE, 3, CommandKind::TrayMetric},
+        {CMD_TRAY_HOVER, 1, CommandKind::TrayHover},
+        {CMD_CORNER_HOVER, 1, CommandKind::CornerHover},
+        {CMD_HOT_CORNER_BASE, 4, CommandKind::HotCorner},
+        {CMD_LAYOUT_BASE, 3, CommandKind::PanelLayout},
+        {CMD_RELOGIN_BASE, accounts, CommandKind::Relogin},
+        {CMD_REMOVE_BASE, accounts, CommandKind::Remove},
+        {CMD_TRAY_ACCOUNT_BASE, accounts, CommandKind::TrayAccount},
+    };
+    for (const Block& block : blocks) {
+        if (const auto offset = offset_in(id, block.base, block.count)) {
+            return Command{block.kind, *offset};
+        }
+    }
+    return std::nullopt;
+}
+
+CommandEffects apply_command(state::AppState* state, const Command& command) {
+    CommandEffects effects;
+    switch (command.kind) {
+        case CommandKind::Exit:
+            effects.quit = true;
+            return effects;
+        case CommandKind::StartWithWindows:
+            effects.toggle_autostart = true;
+            return effects;
+        case CommandKind::AddClaude:
+        case CommandKind::AddCodex:
+            // The add thread copes without a state; it only needs the provider.
+            effects.account_task =
+                AccountTask{AccountOperation::Add,
+                            command.kind == CommandKind::AddCodex ? accounts::Provider::Codex
+                                                                  : accounts::Provider::Claude,
+                            std::nullopt};
+            return effects;
+        default:
+            break;
+    }
+    if (state == nullptr) {
+        return effects;
+    }
+    switch (command.kind) {
+        case CommandKind::PanelTheme:
+            state->panel_theme = static_cast<settings::PanelTheme>(command.index);
+            effects = saved();
+            effects.reposition_if_visible = true;
+            effects.render = true;
+            effects.sync_tray = true;
+            break;
+        case CommandKind::TrayMetric:
+            state->tray_metric = static_cast<settings::TrayMetric>(command.index);
+            effects = saved();
+            effects.sync_tray = true;
+            break;
+        case CommandKind::TrayHover:
+            state->panel_on_tray_hover = !state->panel_on_tray_hover;
+            effects = saved();
+            break;
+        case CommandKind::CornerHover:
+            state->panel_on_corner_hover = !state->panel_on_corner_hover;
+            effects = saved();
+            break;
+        case CommandKind::HotCorner:
+            state->hot_corner = static_cast<settings::TrayCorner>(command.index);
+            effects = saved();
+            break;
+        case CommandKind::PanelLayout:
+            state->panel_layout = static_cast<settings::PanelLayout>(command.index);
+            effects = saved();
+            effects.reposition_if_visible = true;
+            effects.render = true;
+            break;
+        case CommandKind::Relogin:
+        case CommandKind::Remove:
+            // The list may have changed while the menu was open: a number past its end is ignored.
+            if (const accounts::Account* account = account_at(*state, command.index)) {
+                effects.account_task =
+                    AccountTask{command.kind == CommandKind::Relogin ? AccountOperation::Relogin
+                                                                     : AccountOperation::Remove,
+                                account->provider, *account};
+            }
+            break;
+        case CommandKind::TrayAccount:
+            state->tray_accounts =
+                toggled_tray_accounts(state->accounts, state->tray_accounts, command.index);
+            effects = saved();
+            effects.sync_tray = true;
+            break;
+        default:
+            break;
+    }
+    return effects;
+}
+
+CommandEffects apply_command_id(state::AppState* state, std::uint32_t id) {
+    const auto command = decode_command(id);
+    return command ? apply_command(state, *command) : CommandEffects{};
+}
+
+}  // namespace menu

@@ -1,0 +1,13 @@
+#pragma once
+// The tray synchronisation's input copied from the application state.
+
+#include "state/app_state.hpp"
+#include "tray_icon/tray_spec.hpp"
+
+namespace tray_icon {
+
+// Accounts, selection, usage (empty before the first poll), metric, theme and the language texts
+// are drawn in.
+[[nodiscard]] TrayInput tray_input(const state::AppState& state);
+
+}  // namespace tray_icon
