@@ -5,7 +5,7 @@
 
 namespace panel {
 
-void fill_background(Image& image, const PanelPalette& palette) {
+void fill_background(ImageView image, const PanelPalette& palette) {
     for (std::int32_t y = 0; y < image.height; ++y) {
         const std::uint32_t value = pixel(background_row(palette, y, image.height));
         std::fill_n(image.pixels.begin() + static_cast<std::ptrdiff_t>(y) * image.width, image.width, value);
@@ -31,7 +31,7 @@ double corner_coverage(std::int32_t x, std::int32_t y, std::int32_t width, std::
     return std::clamp(k + 0.5 - distance, 0.0, 1.0);
 }
 
-void apply_rounded_alpha(Image& image, std::int32_t radius_px) {
+void apply_rounded_alpha(ImageView image, std::int32_t radius_px) {
     const std::int32_t w = image.width;
     const std::int32_t h = image.height;
     const std::int32_t k = std::clamp(radius_px, 0, std::min(w, h) / 2);

@@ -32,7 +32,7 @@ std::optional<PinProgress> pin_progress(std::uint64_t elapsed_ms, PinDirection d
     return std::nullopt;
 }
 
-PinGeometry measure_pin_geometry(const Image& glyph) {
+PinGeometry measure_pin_geometry(ConstImageView glyph) {
     if (glyph.width != PIN_MEASURE_SIZE || glyph.height != PIN_MEASURE_SIZE ||
         glyph.pixels.size() != static_cast<std::size_t>(PIN_MEASURE_SIZE * PIN_MEASURE_SIZE)) {
         return DEFAULT_PIN_GEOMETRY;

@@ -39,7 +39,7 @@ inline constexpr std::int32_t PIN_MEASURE_SIZE = 128;
 
 // Measures a white glyph drawn into a PIN_MEASURE_SIZE-square image (blue byte above 40 counts as
 // glyph); the default geometry when the image is not that size or the glyph is too small.
-[[nodiscard]] PinGeometry measure_pin_geometry(const Image& glyph);
+[[nodiscard]] PinGeometry measure_pin_geometry(ConstImageView glyph);
 
 // The pin's box and hit rectangle in a panel `panel_width` pixels wide: 16 DIPs square, 6 DIPs
 // from the top and right edges.

@@ -1,0 +1,142 @@
+#include "panel/draw_plan.hpp"
+
+#include <algorithm>
+
+#include "localization/string_table.hpp"
+#include "state/dpi.hpp"
+
+namespace panel {
+namespace {
+
+struct Planner {
+    const PanelFrameInput& input;
+    const PanelPalette& palette;
+    const localization::StringTable& strings;
+    localization::LocalTimeConversion to_local;
+    std::vector<DrawCommand>& out;
+
+    [[nodiscard]] std::int32_t s(std::int64_t dips) const noexcept {
+        return state::scale_dip(dips, input.dpi);
+    }
+
+    void text(std::string value, state::Rect rect, Rgb colour, FontKind font = FontKind::Text,
+              TextFit fit = TextFit::Clip) const {
+        out.emplace_back(TextItem{std::move(value), rect, colour, font, fit});
+    }
+
+    // The dot (where the theme has one) and the title; returns the top of the first account.
+    std::int32_t header(const PanelSection& section, std::int32_t x0, std::int32_t y) const {
+        const std::optional<Rgb>& dot = section.is_claude ? palette.claude_dot : palette.codex_dot;
+        std::int32_t text_left = x0;
+        if (dot) {
+            const std::int32_t d = s(7);
+            const std::int32_t top = y + (s(20) - d) / 2;
+            out.emplace_back(RoundedRect{{x0, top, x0 + d, top + d}, d / 2, *dot});
+            text_left = x0 + d + s(6);
+        }
+        text(section.title, {text_left, y, x0 + section.width, y + s(20)},
+             section.is_claude ? palette.claude_header : palette.codex_header, FontKind::Header);
+        return y + s(20);
+    }
+
+    // Label, track, fill and value text of one usage window; returns the top of the next row.
+    std::int32_t bar_row(std::string_view label, const poller::UsageBar& bar, bool is_claude, std::int32_t x0,
+                         std::int32_t y) const {
+        text(std::string(label), {x0, y, x0 + s(28), y + s(13)}, palette.muted_text);
+        const std::int32_t bx = x0 + s(10) + s(28);
+        const std::int32_t bw = bar_width(input.dpi);
+        const std::int32_t bh = s(palette.bar_height);
+        const std::int32_t ty = y + (s(13) - bh) / 2;
+        const std::int32_t radius = std::max(bh / 2, 1);
+        out.emplace_back(RoundedRect{{bx, ty, bx + bw, ty + bh}, radius, palette.bar_track});
+        if (const std::int32_t fill = bar_fill_width(bar.percent, bw, bh); fill > 0) {
+            out.emplace_back(RoundedRect{{bx, ty, bx + fill, ty + bh},
+                                         radius,
+                                         is_claude ? palette.claude_accent : palette.codex_accent});
+        }
+        const std::int32_t vx = bx + bw + s(4);
+        text(localization::format_usage_value(bar, strings, input.now, to_local),
+             {vx, y, vx + s(205), y + s(13)}, palette.value_text);
+        return y + s(13) + s(10);
+    }
+
+    void section(const PanelSection& section) const {
+        const std::int32_t x0 = content_left(input.dpi) + section.x;
+        std::int32_t y = header(section, x0, section.y + s(6));
+        for (std::size_t k = 0; k < section.rows.size(); ++k) {
+            const poller::UsageSnapshot& row = section.rows[k];
+            if (k > 0) {
+                y += s(8);
+            }
+            text(row.label.value_or(row.account_id), {x0, y, x0 + section.width, y + s(20)},
+                 palette.label_text, FontKind::Text, TextFit::EndEllipsis);
+            y += s(20) + s(6);
+            if (!row.usage) {
+                text(std::string(UNAVAILABLE_TEXT), {x0, y, x0 + section.width, y + s(13)},
+                     palette.muted_text);
+                y += s(13) + s(10);
+                continue;
+            }
+            y = bar_row(strings.window_5h, row.usage->five_hour, section.is_claude, x0, y);
+            y = bar_row(strings.window_7d, row.usage->seven_day, section.is_claude, x0, y);
+            if (row.provider == accounts::Provider::Claude) {
+                for (const poller::ModelBar& model : row.usage->model_bars) {
+                    y = bar_row(model.label, model.bar, section.is_claude, x0, y);
+                }
+            }
+        }
+    }
+};
+
+}  // namespace
+
+PinProgress pin_state(bool pinned, const std::optional<state::PinAnimation>& animation,
+                      platform::FileTime now) noexcept {
+    if (animation) {
+        const platform::FileTime elapsed = now > animation->started ? now - animation->started : 0;
+        const auto direction = animation->target_pinned ? PinDirection::Pinning : PinDirection::Unpinning;
+        if (const auto running =
+                pin_progress(elapsed / platform::FILETIME_TICKS_PER_MILLISECOND, direction)) {
+            return *running;
+        }
+    }
+    return PinProgress{pinned ? 1.0 : 0.0, 0.0};
+}
+
+DrawPlan build_draw_plan(const PanelFrameInput& input, const PinGeometry& pin_geometry,
+                         localization::LocalTimeConversion to_local) {
+    DrawPlan plan;
+    plan.palette = palette_for(input.theme);
+    const auto s = [&input](std::int64_t dips) { return state::scale_dip(dips, input.dpi); };
+    const std::vector<PanelSection> sections = layout_sections(input.layout, input.rows, input.dpi);
+    plan.size = panel_size(sections, input.dpi);
+    plan.corner_px = s(plan.palette.corner_radius);
+    plan.font_height = s(12);
+    const std::int32_t w = plan.size.width;
+    const std::int32_t h = plan.size.height;
+
+    if (plan.palette.border) {
+        plan.commands.emplace_back(
+            BorderFrame{{0, 0, w + 1, h + 1}, plan.corner_px, s(1), *plan.palette.border});
+    }
+    const Planner planner{input, plan.palette, localization::string_table(input.language), to_local,
+                          plan.commands};
+    if (sections.empty()) {
+        planner.text(std::string(EMPTY_PANEL_HINT), {content_left(input.dpi), 0, w - s(8), h},
+                     plan.palette.label_text);
+    }
+    for (const PanelSection& section : sections) {
+        planner.section(section);
+    }
+    for (const state::Rect& line : separator_rects(input.layout, sections, plan.size, input.dpi)) {
+        plan.commands.emplace_back(FillRect{line, plan.palette.separator});
+    }
+
+    const state::Rect box = pin_box(w, input.dpi);
+    const PinProgress progress = pin_state(input.pinned, input.pin_animation, input.now);
+    plan.commands.emplace_back(PinGlyph{box, pin_push_offset(pin_geometry, box.width(), progress),
+                                        pin_clip_polygon(pin_geometry, box), plan.palette.codex_header});
+    return plan;
+}
+
+}  // namespace panel

@@ -1,0 +1,24 @@
+#pragma once
+// Drawing one panel frame with GDI, from a copied input, without touching any window: the window
+// procedure's renderer, the picture gallery and the benchmark all draw through here.
+
+#include <memory>
+
+#include "localization/value_format.hpp"
+#include "panel/dib_frame_win32.hpp"
+#include "panel/draw_plan.hpp"
+
+namespace panel {
+
+// Executes a plan into `dc`, whose selected 32-bpp top-down DIB section has the bits `pixels`
+// (caller-owned, plan.size large): background rows, the commands in order, then the
+// premultiplied rounded alpha over the same bits. Draws nothing when the sizes disagree.
+void execute_draw_plan(const DrawPlan& plan, HDC dc, ImageView pixels) noexcept;
+
+// Builds the plan of `input` (with the measured pin geometry) and draws it into a new DIB
+// section of the frame's size; nothing when GDI cannot make one.
+[[nodiscard]] std::unique_ptr<DibFrame> draw_panel_frame(
+    const PanelFrameInput& input,
+    localization::LocalTimeConversion to_local = platform::to_local_time) noexcept;
+
+}  // namespace panel

@@ -1,0 +1,21 @@
+#pragma once
+// The pin glyph with GDI: its one-time measurement and its drawing.
+
+#include "panel/draw_plan.hpp"
+#include "panel/pin.hpp"
+#include "platform/windows_win32.hpp"
+
+namespace panel {
+
+// "Segoe Fluent Icons", or "Segoe MDL2 Assets" (same code point) where it is not installed.
+[[nodiscard]] const wchar_t* pin_font_face() noexcept;
+
+// The glyph's tip and axis, measured once per process by rasterising it; the default geometry
+// when that fails.
+[[nodiscard]] PinGeometry pin_geometry() noexcept;
+
+// Draws the glyph moved by the plan's offset and clipped at its tip, and publishes the unmoved
+// box as the pin's hit rectangle (state::ui_values().pin_rect).
+void draw_pin(HDC dc, const PinGlyph& pin) noexcept;
+
+}  // namespace panel
