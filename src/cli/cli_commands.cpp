@@ -52,7 +52,9 @@ state::AppState state_for(const settings::SettingsFile& file) {
 
 }  // namespace
 
-poller::Endpoints endpoints_from_environment() { return poller::endpoints_from_environment(); }
+poller::Endpoints endpoints_from_environment() {
+    return poller::endpoints_from_environment();
+}
 
 int run_status(bool json, std::ostream& out, std::ostream& err) {
     const auto path = settings::settings_path();

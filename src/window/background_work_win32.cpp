@@ -105,6 +105,8 @@ void start_account_task(const menu::AccountTask& task) noexcept {
     }
 }
 
-bool take_retry_stop_request() noexcept { return work != nullptr && work->notifier.take_stop_request(); }
+bool take_retry_stop_request() noexcept {
+    return work != nullptr && work->notifier.take_stop_request();
+}
 
 }  // namespace window

@@ -2,4 +2,6 @@
 #include "platform/windows_win32.hpp"
 #include "window/window_run.hpp"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return window::run(); }
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    return window::run();
+}

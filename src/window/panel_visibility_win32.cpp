@@ -2,6 +2,7 @@
 #include "window/panel_visibility_win32.hpp"
 
 #include <fmt/format.h>
+#include <shellapi.h>
 
 #include "diagnostics/log.hpp"
 #include "platform/clock.hpp"
@@ -13,8 +14,6 @@
 #include "window/panel_rules.hpp"
 #include "window/ui_parts_win32.hpp"
 #include "window/window_messages.hpp"
-
-#include <shellapi.h>
 
 namespace window {
 namespace {
@@ -38,7 +37,9 @@ std::optional<Point> pointer() noexcept {
     return Point{p.x, p.y};
 }
 
-bool has_topmost(HWND hwnd) noexcept { return (GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+bool has_topmost(HWND hwnd) noexcept {
+    return (GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
 
 // The taskbar's rectangle as the shell reports it, when the taskbar is known.
 std::optional<state::Rect> taskbar_rect(std::optional<state::WindowHandle> taskbar) noexcept {
@@ -62,11 +63,12 @@ void watch_topmost(HWND hwnd) {
         const DWORD error = GetLastError();
         const LONG after = GetWindowLongW(hwnd, GWL_EXSTYLE);
         if (!ui.topmost_lost_logged.exchange(true)) {
-            diagnostics::log_owned(fmt::format(
-                "panel lost WS_EX_TOPMOST; re-assert ok={} last_error=WIN32_ERROR({}) exstyle before=0x{:08x} "
-                "after=0x{:08x} bit_restored={}",
-                ok, error, static_cast<std::uint32_t>(before), static_cast<std::uint32_t>(after),
-                (after & WS_EX_TOPMOST) != 0));
+            diagnostics::log_owned(
+                fmt::format("panel lost WS_EX_TOPMOST; re-assert ok={} last_error=WIN32_ERROR({}) exstyle "
+                            "before=0x{:08x} "
+                            "after=0x{:08x} bit_restored={}",
+                            ok, error, static_cast<std::uint32_t>(before), static_cast<std::uint32_t>(after),
+                            (after & WS_EX_TOPMOST) != 0));
         }
     } else if (ui.topmost_lost_logged.exchange(false)) {
         diagnostics::log_line("panel regained WS_EX_TOPMOST");
@@ -80,8 +82,8 @@ void watch_coverage(HWND hwnd) {
             const auto panel = window_rect(hwnd).value_or(state::Rect{});
             diagnostics::log_owned(fmt::format(
                 "pinned panel COVERED by hwnd={} class=\"{}\" rect=({},{},{},{}) panel=({},{},{},{})",
-                debug_hwnd(cover->hwnd), cover->class_name, cover->rect.left, cover->rect.top, cover->rect.right,
-                cover->rect.bottom, panel.left, panel.top, panel.right, panel.bottom));
+                debug_hwnd(cover->hwnd), cover->class_name, cover->rect.left, cover->rect.top,
+                cover->rect.right, cover->rect.bottom, panel.left, panel.top, panel.right, panel.bottom));
         }
     } else if (ui.coverage_logged.exchange(false)) {
         diagnostics::log_line("pinned panel coverage cleared");
@@ -164,15 +166,16 @@ std::optional<CoveringWindow> find_covering_window(HWND hwnd) noexcept {
     for (HWND above = GetWindow(hwnd, GW_HWNDPREV); above != nullptr; above = GetWindow(above, GW_HWNDPREV)) {
         const bool visible = IsWindowVisible(above) != 0;
         const bool minimised = IsIconic(above) != 0;
-        if (!covers_panel(*panel, visible, minimised, visible && !minimised ? window_rect(above) : std::nullopt)) {
+        if (!covers_panel(*panel, visible, minimised,
+                          visible && !minimised ? window_rect(above) : std::nullopt)) {
             continue;
         }
         try {
             wchar_t name[257] = {};
             const int length = GetClassNameW(above, name, 256);
-            return CoveringWindow{above,
-                                  platform::from_wide(std::wstring_view(name, length > 0 ? length : 0)).value_or(""),
-                                  *window_rect(above)};
+            return CoveringWindow{
+                above, platform::from_wide(std::wstring_view(name, length > 0 ? length : 0)).value_or(""),
+                *window_rect(above)};
         } catch (...) {
             return std::nullopt;
         }
@@ -246,8 +249,8 @@ void on_corner_hover_timer(HWND hwnd) noexcept {
                 info.cbSize = sizeof(info);
                 if (GetMonitorInfoW(MonitorFromPoint(p, MONITOR_DEFAULTTONEAREST), &info)) {
                     if (auto held = state::app_state().lock()) {
-                        held->corner_monitor =
-                            state::Rect{info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom};
+                        held->corner_monitor = state::Rect{info.rcWork.left, info.rcWork.top,
+                                                           info.rcWork.right, info.rcWork.bottom};
                     }
                 }
                 show_panel(hwnd, state::PanelAnchor::Corner);

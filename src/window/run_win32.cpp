@@ -1,4 +1,6 @@
 // Start-up, the one window and the message loop of gaugelet.exe.
+#include "platform/windows_win32.hpp"
+// The shell's header needs the Windows header first.
 #include <fmt/format.h>
 #include <shellapi.h>
 
@@ -104,8 +106,9 @@ ProgramIcons program_icons() {
 HWND create_main_window(HINSTANCE instance, const ProgramIcons& icons) {
     const std::uint32_t dpi = state::system_dpi().load();
     const auto size = panel::panel_size(dpi);
-    HWND hwnd = CreateWindowExW(PANEL_EX_STYLE, CLASS_NAME, WINDOW_TITLE, WS_POPUP, 0, 0, size.width,
-                                state::scale_dip(INITIAL_HEIGHT_DIPS, dpi), nullptr, nullptr, instance, nullptr);
+    HWND hwnd =
+        CreateWindowExW(PANEL_EX_STYLE, CLASS_NAME, WINDOW_TITLE, WS_POPUP, 0, 0, size.width,
+                        state::scale_dip(INITIAL_HEIGHT_DIPS, dpi), nullptr, nullptr, instance, nullptr);
     if (hwnd == nullptr) {
         return nullptr;
     }

@@ -1,19 +1,32 @@
 // The drawing, placing, tray, menu and registry calls, forwarded to the modules that own them.
 #include "window/ui_parts_win32.hpp"
 
-#include "menu/context_menu_win32.hpp"
-#include "native_interop/autostart_win32.hpp"
-#include "native_interop/system_theme_win32.hpp"
 #include "panel/panel_position_win32.hpp"
 #include "panel/panel_render_win32.hpp"
 #include "state/dpi.hpp"
+
+#if __has_include("menu/context_menu_win32.hpp")
+#include "menu/context_menu_win32.hpp"
+#define GAUGELET_HAS_CONTEXT_MENU 1
+#endif
+#if __has_include("native_interop/system_settings_win32.hpp")
+#include "native_interop/system_settings_win32.hpp"
+#define GAUGELET_HAS_SYSTEM_SETTINGS 1
+#endif
+#if __has_include("tray_icon/tray_sync_win32.hpp")
 #include "tray_icon/tray_sync_win32.hpp"
+#define GAUGELET_HAS_TRAY_SYNC 1
+#endif
 
 namespace window {
 
-void render() noexcept { panel::render_panel(); }
+void render() noexcept {
+    panel::render_panel();
+}
 
-void place_panel() noexcept { panel::position_panel(); }
+void place_panel() noexcept {
+    panel::position_panel();
+}
 
 void place_panel_if_visible(HWND hwnd) noexcept {
     if (IsWindowVisible(hwnd)) {
@@ -21,15 +34,34 @@ void place_panel_if_visible(HWND hwnd) noexcept {
     }
 }
 
-bool pointer_in_hot_corner() noexcept { return panel::cursor_in_hot_corner(); }
+bool pointer_in_hot_corner() noexcept {
+    return panel::cursor_in_hot_corner();
+}
 
-void sync_tray(HWND hwnd) noexcept { tray_icon::sync_tray_icons(hwnd); }
+#ifdef GAUGELET_HAS_TRAY_SYNC
+void sync_tray(HWND hwnd) noexcept {
+    tray_icon::sync_tray_icons(hwnd);
+}
+void remove_tray_icons(HWND hwnd) noexcept {
+    tray_icon::delete_all_tray_icons(hwnd);
+}
+#else
+void sync_tray(HWND) noexcept {}
+void remove_tray_icons(HWND) noexcept {}
+#endif
 
-void remove_tray_icons(HWND hwnd) noexcept { tray_icon::delete_all_tray_icons(hwnd); }
+#ifdef GAUGELET_HAS_CONTEXT_MENU
+void open_context_menu(HWND hwnd, bool from_panel) noexcept {
+    menu::show_context_menu(hwnd, from_panel);
+}
+#else
+void open_context_menu(HWND, bool) noexcept {}
+#endif
 
-void open_context_menu(HWND hwnd, bool from_panel) noexcept { menu::show_context_menu(hwnd, from_panel); }
-
-void toggle_autostart() noexcept { native_interop::toggle_autostart(); }
+#ifdef GAUGELET_HAS_SYSTEM_SETTINGS
+void toggle_autostart() noexcept {
+    native_interop::toggle_autostart();
+}
 
 void refresh_theme() noexcept {
     if (native_interop::refresh_system_theme()) {
@@ -37,7 +69,16 @@ void refresh_theme() noexcept {
     }
 }
 
-bool system_prefers_dark() noexcept { return native_interop::system_prefers_dark(); }
+bool system_prefers_dark() noexcept {
+    return native_interop::system_prefers_dark();
+}
+#else
+void toggle_autostart() noexcept {}
+void refresh_theme() noexcept {}
+bool system_prefers_dark() noexcept {
+    return true;
+}
+#endif
 
 void refresh_dpi_from_window(HWND hwnd) noexcept {
     if (const UINT dpi = GetDpiForWindow(hwnd); dpi != 0) {
