@@ -15,9 +15,7 @@ struct LogSink::File {
 
 LogSink::LogSink(Clock clock) : clock_(std::move(clock)) {}
 
-LogSink::~LogSink() {
-    delete file_.load();
-}
+LogSink::~LogSink() { delete file_.load(); }
 
 bool LogSink::open(const std::filesystem::path& path, Mode mode) {
     std::lock_guard<std::mutex> lock(open_mutex_);

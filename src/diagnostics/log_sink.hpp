@@ -16,7 +16,7 @@
 namespace diagnostics {
 
 class LogSink {
-  public:
+public:
     using Clock = std::function<platform::FileTime()>;
 
     explicit LogSink(Clock clock = platform::precise_now);
@@ -32,7 +32,7 @@ class LogSink {
 
     void write_line(std::string_view message);
 
-  private:
+private:
     struct File;
     Clock clock_;
     std::mutex open_mutex_;

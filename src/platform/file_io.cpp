@@ -1,7 +1,7 @@
 // The portable half of the file seam: directory creation and existence through std::filesystem.
-#include "platform/file_io.hpp"
-
 #include <system_error>
+
+#include "platform/file_io.hpp"
 
 namespace platform {
 namespace {

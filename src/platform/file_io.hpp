@@ -43,13 +43,11 @@ struct ReadError {
 // A file opened for writing, created or truncated, that other processes may read, write and
 // delete while it is open. Each write() hands the whole text to the system at once.
 class SharedOutputFile {
-  public:
-    [[nodiscard]] static std::variant<SharedOutputFile, IoError> create_truncated(
-        const std::filesystem::path& path);
+public:
+    [[nodiscard]] static std::variant<SharedOutputFile, IoError> create_truncated(const std::filesystem::path& path);
     // The same without emptying an existing file. Either way every write lands at the end of the
     // file as it is then, so two processes writing to one file never overwrite each other's lines.
-    [[nodiscard]] static std::variant<SharedOutputFile, IoError> open_appending(
-        const std::filesystem::path& path);
+    [[nodiscard]] static std::variant<SharedOutputFile, IoError> open_appending(const std::filesystem::path& path);
 
     SharedOutputFile(SharedOutputFile&&) noexcept;
     SharedOutputFile& operator=(SharedOutputFile&&) noexcept;
@@ -57,7 +55,7 @@ class SharedOutputFile {
 
     std::optional<IoError> write(std::string_view text);
 
-  private:
+private:
     struct Impl;
     explicit SharedOutputFile(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> impl_;
