@@ -18,6 +18,28 @@ const accounts::Account* account_at(const state::AppState& state, std::uint32_t 
     return index < state.accounts.size() ? &state.accounts[index] : nullptr;
 }
 
+struct Block {
+    std::uint32_t base;
+    std::uint32_t count;
+    CommandKind kind;
+};
+constexpr auto ACCOUNT_BLOCK = static_cast<std::uint32_t>(MAX_MENU_ACCOUNTS);
+constexpr Block BLOCKS[] = {
+    {CMD_EXIT, 1, CommandKind::Exit},
+    {CMD_START_WITH_WINDOWS, 1, CommandKind::StartWithWindows},
+    {CMD_ADD_CLAUDE, 1, CommandKind::AddClaude},
+    {CMD_ADD_CODEX, 1, CommandKind::AddCodex},
+    {CMD_THEME_BASE, 4, CommandKind::PanelTheme},
+    {CMD_TRAY_METRIC_BASE, 3, CommandKind::TrayMetric},
+    {CMD_TRAY_HOVER, 1, CommandKind::TrayHover},
+    {CMD_CORNER_HOVER, 1, CommandKind::CornerHover},
+    {CMD_HOT_CORNER_BASE, 4, CommandKind::HotCorner},
+    {CMD_LAYOUT_BASE, 3, CommandKind::PanelLayout},
+    {CMD_RELOGIN_BASE, ACCOUNT_BLOCK, CommandKind::Relogin},
+    {CMD_REMOVE_BASE, ACCOUNT_BLOCK, CommandKind::Remove},
+    {CMD_TRAY_ACCOUNT_BASE, ACCOUNT_BLOCK, CommandKind::TrayAccount},
+};
+
 CommandEffects saved() {
     CommandEffects effects;
     effects.save = true;
@@ -27,33 +49,21 @@ CommandEffects saved() {
 }  // namespace
 
 std::optional<Command> decode_command(std::uint32_t id) noexcept {
-    constexpr auto accounts = static_cast<std::uint32_t>(MAX_MENU_ACCOUNTS);
-    struct Block {
-        std::uint32_t base;
-        std::uint32_t count;
-        CommandKind kind;
-    };
-    static constexpr Block blocks[] = {
-        {CMD_EXIT, 1, CommandKind::Exit},
-        {CMD_START_WITH_WINDOWS, 1, CommandKind::StartWithWindows},
-        {CMD_ADD_CLAUDE, 1, CommandKind::AddClaude},
-        {CMD_ADD_CODEX, 1, CommandKind::AddCodex},
-        {CMD_THEME_BASE, 4, CommandKind::PanelTheme},
-        {CMD_TRAY_METRIC_BASE, 3, CommandKind::TrayMetric},
-        {CMD_TRAY_HOVER, 1, CommandKind::TrayHover},
-        {CMD_CORNER_HOVER, 1, CommandKind::CornerHover},
-        {CMD_HOT_CORNER_BASE, 4, CommandKind::HotCorner},
-        {CMD_LAYOUT_BASE, 3, CommandKind::PanelLayout},
-        {CMD_RELOGIN_BASE, accounts, CommandKind::Relogin},
-        {CMD_REMOVE_BASE, accounts, CommandKind::Remove},
-        {CMD_TRAY_ACCOUNT_BASE, accounts, CommandKind::TrayAccount},
-    };
-    for (const Block& block : blocks) {
+    for (const Block& block : BLOCKS) {
         if (const auto offset = offset_in(id, block.base, block.count)) {
             return Command{block.kind, *offset};
         }
     }
     return std::nullopt;
+}
+
+std::uint32_t command_id(const Command& command) noexcept {
+    for (const Block& block : BLOCKS) {
+        if (block.kind == command.kind) {
+            return command.index < block.count ? block.base + command.index : 0;
+        }
+    }
+    return 0;
 }
 
 CommandEffects apply_command(state::AppState* state, const Command& command) {
@@ -77,7 +87,8 @@ CommandEffects apply_command(state::AppState* state, const Command& command) {
         default:
             break;
     }
-    if (state == nullptr) {
+    // A hand-built command outside its block would make an enum value no setting has.
+    if (state == nullptr || command_id(command) == 0) {
         return effects;
     }
     switch (command.kind) {

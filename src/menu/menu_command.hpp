@@ -37,6 +37,9 @@ struct Command {
 // uses.
 [[nodiscard]] std::optional<Command> decode_command(std::uint32_t id) noexcept;
 
+// The identifier of a command; 0 (no command) when its index lies outside its block.
+[[nodiscard]] std::uint32_t command_id(const Command& command) noexcept;
+
 enum class AccountOperation { Add, Relogin, Remove };
 
 // An account thread to start. Add needs only the provider; re-login and remove carry a copy of

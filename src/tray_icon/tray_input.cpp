@@ -1,5 +1,7 @@
 #include "tray_icon/tray_input.hpp"
 
+#include <fmt/format.h>
+
 namespace tray_icon {
 
 TrayInput tray_input(const state::AppState& state) {
@@ -13,6 +15,17 @@ TrayInput tray_input(const state::AppState& state) {
     input.panel_theme = state.panel_theme;
     input.language = localization::drawn_language(state.effective_language);
     return input;
+}
+
+std::string tray_sync_message(const std::vector<TrayIconSpec>& specs) {
+    std::string uids;
+    for (const TrayIconSpec& spec : specs) {
+        if (!uids.empty()) {
+            uids += ", ";
+        }
+        uids += std::to_string(spec.uid);
+    }
+    return fmt::format("tray sync: {} icons, uids=[{}]", specs.size(), uids);
 }
 
 }  // namespace tray_icon

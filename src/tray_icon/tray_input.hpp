@@ -11,3 +11,10 @@ namespace tray_icon {
 [[nodiscard]] TrayInput tray_input(const state::AppState& state);
 
 }  // namespace tray_icon
+
+namespace tray_icon {
+
+// "tray sync: {count} icons, uids=[4097, 8193]"
+[[nodiscard]] std::string tray_sync_message(const std::vector<TrayIconSpec>& specs);
+
+}  // namespace tray_icon

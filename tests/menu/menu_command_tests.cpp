@@ -16,50 +16,23 @@ using menu::CommandKind;
 using state::AppState;
 
 TEST(DecodeCommand, EveryBlockAndTheIdentifiersAroundIt) {
-    struct Case {
-        std::uint32_t id;
-        std::optional<Command> command;
+    using K = CommandKind;
+    const std::pair<std::uint32_t, Command> known[] = {
+        {2, {K::Exit, 0}},          {20, {K::StartWithWindows, 0}}, {70, {K::AddClaude, 0}},
+        {71, {K::AddCodex, 0}},     {80, {K::PanelTheme, 0}},       {83, {K::PanelTheme, 3}},
+        {90, {K::TrayMetric, 0}},   {92, {K::TrayMetric, 2}},       {110, {K::TrayHover, 0}},
+        {111, {K::CornerHover, 0}}, {120, {K::HotCorner, 0}},       {123, {K::HotCorner, 3}},
+        {130, {K::PanelLayout, 0}}, {132, {K::PanelLayout, 2}},     {200, {K::Relogin, 0}},
+        {263, {K::Relogin, 63}},    {300, {K::Remove, 0}},          {363, {K::Remove, 63}},
+        {400, {K::TrayAccount, 0}}, {463, {K::TrayAccount, 63}},
     };
-    const Case cases[] = {
-        {0, std::nullopt},
-        {1, std::nullopt},
-        {2, Command{CommandKind::Exit, 0}},
-        {3, std::nullopt},
-        {20, Command{CommandKind::StartWithWindows, 0}},
-        {70, Command{CommandKind::AddClaude, 0}},
-        {71, Command{CommandKind::AddCodex, 0}},
-        {72, std::nullopt},
-        {79, std::nullopt},
-        {80, Command{CommandKind::PanelTheme, 0}},
-        {83, Command{CommandKind::PanelTheme, 3}},
-        {84, std::nullopt},
-        {90, Command{CommandKind::TrayMetric, 0}},
-        {92, Command{CommandKind::TrayMetric, 2}},
-        {93, std::nullopt},
-        {110, Command{CommandKind::TrayHover, 0}},
-        {111, Command{CommandKind::CornerHover, 0}},
-        {112, std::nullopt},
-        {119, std::nullopt},
-        {120, Command{CommandKind::HotCorner, 0}},
-        {123, Command{CommandKind::HotCorner, 3}},
-        {124, std::nullopt},
-        {130, Command{CommandKind::PanelLayout, 0}},
-        {132, Command{CommandKind::PanelLayout, 2}},
-        {133, std::nullopt},
-        {199, std::nullopt},
-        {200, Command{CommandKind::Relogin, 0}},
-        {263, Command{CommandKind::Relogin, 63}},
-        {264, std::nullopt},
-        {300, Command{CommandKind::Remove, 0}},
-        {363, Command{CommandKind::Remove, 63}},
-        {364, std::nullopt},
-        {400, Command{CommandKind::TrayAccount, 0}},
-        {463, Command{CommandKind::TrayAccount, 63}},
-        {464, std::nullopt},
-        {0xFFFF, std::nullopt},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(menu::decode_command(c.id), c.command) << c.id;
+    for (const auto& [id, command] : known) {
+        EXPECT_EQ(menu::decode_command(id), command) << id;
+        EXPECT_EQ(menu::command_id(command), id);
+    }
+    for (std::uint32_t id :
+         {0u, 1u, 3u, 72u, 79u, 84u, 93u, 112u, 119u, 124u, 133u, 199u, 264u, 364u, 464u, 0xFFFFu}) {
+        EXPECT_EQ(menu::decode_command(id), std::nullopt) << id;
     }
 }
 
@@ -72,11 +45,8 @@ AppState three_accounts() {
     state.accounts = {account("claude-1", Provider::Claude), account("codex-1", Provider::Codex),
                       account("claude-2", Provider::Claude)};
     state.panel_theme = settings::PanelTheme::HybridDark;
-    state.tray_metric = settings::TrayMetric::Both;
     state.panel_on_tray_hover = true;
     state.panel_on_corner_hover = false;
-    state.hot_corner = settings::TrayCorner::TopLeft;
-    state.panel_layout = settings::PanelLayout::Columns;
     return state;
 }
 
@@ -155,6 +125,13 @@ TEST(ApplyCommand, AccountCommandsCarryTheAccountAsItWasWhenApplied) {
               (AccountTask{AccountOperation::Add, Provider::Codex, std::nullopt}));
 }
 
+TEST(ApplyCommand, AnIndexOutsideItsBlockChangesNothing) {
+    AppState state = three_accounts();
+    EXPECT_EQ(menu::command_id(Command{CommandKind::PanelTheme, 4}), 0u);
+    EXPECT_EQ(menu::apply_command(&state, Command{CommandKind::PanelTheme, 4}), CommandEffects{});
+    EXPECT_EQ(state.panel_theme, settings::PanelTheme::HybridDark);
+}
+
 TEST(ApplyCommand, WithoutAStateOnlyExitAutostartAndAddAct) {
     for (std::uint32_t id : {81u, 92u, 110u, 111u, 123u, 131u, 200u, 300u, 400u}) {
         EXPECT_EQ(menu::apply_command_id(nullptr, id), CommandEffects{}) << id;
@@ -165,21 +142,10 @@ TEST(ApplyCommand, WithoutAStateOnlyExitAutostartAndAddAct) {
               (AccountTask{AccountOperation::Add, Provider::Claude, std::nullopt}));
 }
 
-TEST(MenuInput, CopiesTheStateAndDrawsInTheEffectiveLanguage) {
+TEST(MenuInput, DrawsInTheEffectiveLanguage) {
     AppState state = three_accounts();
-    state.tray_accounts = std::vector<std::string>{"codex-1"};
-    state.panel_layout = settings::PanelLayout::Horizontal;
-    state.panel_on_corner_hover = true;
-    state.language = state::FOLLOW_SYSTEM_LANGUAGE;
     state.effective_language = static_cast<state::LanguageIndex>(localization::Language::Korean);
-    const menu::MenuInput input = menu::menu_input(state, true);
-    EXPECT_EQ(input.language, localization::Language::Korean);
-    EXPECT_EQ(input.accounts, state.accounts);
-    EXPECT_EQ(input.tray_accounts, state.tray_accounts);
-    EXPECT_EQ(input.panel_layout, settings::PanelLayout::Horizontal);
-    EXPECT_TRUE(input.panel_on_corner_hover);
-    EXPECT_TRUE(input.autostart);
-
+    EXPECT_EQ(menu::menu_input(state, true).language, localization::Language::Korean);
     state.effective_language = state::FOLLOW_SYSTEM_LANGUAGE;  // never a drawn language
     EXPECT_EQ(menu::menu_input(state, false).language, localization::Language::English);
 }

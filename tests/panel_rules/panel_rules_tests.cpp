@@ -182,12 +182,6 @@ TEST(PinClick, SignedWordsAndHalfOpenRectangle) {
         EXPECT_EQ(window::pin_hit(pin, point), hit) << point.x << "," << point.y;
     }
     EXPECT_FALSE(window::pin_hit(std::nullopt, {300, 6}));
-
-    state::AppState state;
-    EXPECT_TRUE(window::toggle_pinned(&state));
-    EXPECT_TRUE(state.pinned);
-    EXPECT_FALSE(window::toggle_pinned(&state));
-    EXPECT_FALSE(window::toggle_pinned(nullptr));
 }
 
 TEST(PinAnimation, RunsItsLengthAndEndsWhenTheClockStepsBack) {

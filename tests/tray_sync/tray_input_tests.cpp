@@ -4,28 +4,21 @@
 
 namespace {
 
-TEST(TrayInput, CopiesTheStateWithUsageEmptyBeforeTheFirstPoll) {
+TEST(TrayInput, UsageEmptyBeforeTheFirstPollAndOneLanguageConversion) {
     state::AppState state;
-    state.accounts = {accounts::Account{"codex-3", accounts::Provider::Codex, {}, std::nullopt, 0}};
-    state.tray_accounts = std::vector<std::string>{};
-    state.tray_metric = settings::TrayMetric::FiveHour;
-    state.panel_theme = settings::PanelTheme::MacVibrancy;
     state.effective_language = static_cast<state::LanguageIndex>(localization::Language::German);
-
-    tray_icon::TrayInput input = tray_icon::tray_input(state);
-    EXPECT_EQ(input.accounts, state.accounts);
-    EXPECT_EQ(input.tray_accounts, state.tray_accounts);
-    EXPECT_TRUE(input.usage.empty());
-    EXPECT_EQ(input.tray_metric, settings::TrayMetric::FiveHour);
-    EXPECT_EQ(input.panel_theme, settings::PanelTheme::MacVibrancy);
-    EXPECT_EQ(input.language, localization::Language::German);
-
-    state.usage = std::vector<poller::UsageSnapshot>{
-        poller::UsageSnapshot{"codex-3", std::nullopt, std::nullopt, accounts::Provider::Codex}};
+    EXPECT_TRUE(tray_icon::tray_input(state).usage.empty());
+    EXPECT_EQ(tray_icon::tray_input(state).language, localization::Language::German);
     state.effective_language = 200;
-    input = tray_icon::tray_input(state);
-    EXPECT_EQ(input.usage, *state.usage);
-    EXPECT_EQ(input.language, localization::Language::English);
+    EXPECT_EQ(tray_icon::tray_input(state).language, localization::Language::English);
+}
+
+TEST(TrayInput, SyncLineListsTheUidsInSpecOrder) {
+    std::vector<tray_icon::TrayIconSpec> specs(2);
+    specs[0].uid = 4097;
+    specs[1].uid = 8193;
+    EXPECT_EQ(tray_icon::tray_sync_message(specs), "tray sync: 2 icons, uids=[4097, 8193]");
+    EXPECT_EQ(tray_icon::tray_sync_message({}), "tray sync: 0 icons, uids=[]");
 }
 
 }  // namespace
