@@ -25,7 +25,7 @@ std::optional<std::pair<HWND, PanelFrameInput>> copy_inputs() {
         if (guard->usage) {
             input.rows = *guard->usage;
         }
-        input.language = static_cast<localization::Language>(guard->effective_language);
+        input.language = localization::drawn_language(guard->effective_language);
         input.theme = guard->panel_theme;
         input.layout = guard->panel_layout;
         input.pinned = guard->pinned;

@@ -137,14 +137,17 @@ Icon icon_from_file(const std::wstring& path) noexcept {
     if (path.empty()) {
         return {};
     }
-    HICON large = nullptr;
+    // One size per call, and the handle trusted only when exactly one icon came back: Wine
+    // reports failure as 0 or UINT_MAX and may leave garbage in the handles.
     HICON small = nullptr;
-    if (ExtractIconExW(path.c_str(), 0, &large, &small, 1) == 0) {
-        return {};
+    if (ExtractIconExW(path.c_str(), 0, nullptr, &small, 1) == 1 && small != nullptr) {
+        return Icon(small);
     }
-    Icon large_icon(large);
-    Icon small_icon(small);
-    return small_icon ? std::move(small_icon) : std::move(large_icon);
+    HICON large = nullptr;
+    if (ExtractIconExW(path.c_str(), 0, &large, nullptr, 1) == 1 && large != nullptr) {
+        return Icon(large);
+    }
+    return {};
 }
 
 Icon make_tray_icon(const TrayIconSpec& spec) noexcept {

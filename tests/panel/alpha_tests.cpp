@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "panel/image.hpp"
@@ -61,6 +62,28 @@ TEST(RoundedAlpha, RadiusIsLimitedToHalfTheShorterSideAndZeroIsSquare) {
     panel::Image empty(0, 0);
     panel::apply_rounded_alpha(empty, 12);
     EXPECT_TRUE(empty.pixels.empty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ImageView, PassesWorkInPlaceOnCallerMemoryAndRefuseShortBuffers) {
+    // A DIB section's bits stand in as a plain array the passes must change where it lies.
+    std::array<std::uint32_t, 6 * 4> bits{};
+    bits.fill(GREY);
+    panel::apply_rounded_alpha(panel::ImageView(6, 4, std::span(bits)), 2);
+    EXPECT_EQ(bits[0], 0u) << "corner cleared in the caller's buffer";
+    EXPECT_EQ(bits[2 * 6 + 3], 0xFF000000u | GREY);
+
+    panel::fill_background(panel::ImageView(6, 4, std::span(bits)),
+                           panel::palette_for(settings::PanelTheme::HybridLight));
+    EXPECT_EQ(bits[0], panel::pixel(panel::parse_hex_colour("#FBFBFD")));
+
+    const panel::ImageView too_short(6, 5, std::span(bits));
+    EXPECT_EQ(too_short.width, 0) << "a size the buffer cannot hold gives an empty view";
+    EXPECT_TRUE(too_short.pixels.empty());
+    panel::apply_rounded_alpha(too_short, 2);  // nothing to do, nothing overrun
 }
 
 }  // namespace
