@@ -1,22 +1,13 @@
 // The drawing, placing, tray, menu and registry calls, forwarded to the modules that own them.
 #include "window/ui_parts_win32.hpp"
 
+#include "menu/context_menu_win32.hpp"
+#include "native_interop/system_settings_win32.hpp"
 #include "panel/panel_position_win32.hpp"
 #include "panel/panel_render_win32.hpp"
 #include "state/dpi.hpp"
-
-#if __has_include("menu/context_menu_win32.hpp")
-#include "menu/context_menu_win32.hpp"
-#define GAUGELET_HAS_CONTEXT_MENU 1
-#endif
-#if __has_include("native_interop/system_settings_win32.hpp")
-#include "native_interop/system_settings_win32.hpp"
-#define GAUGELET_HAS_SYSTEM_SETTINGS 1
-#endif
-#if __has_include("tray_icon/tray_sync_win32.hpp")
 #include "tray_icon/tray_sync_win32.hpp"
-#define GAUGELET_HAS_TRAY_SYNC 1
-#endif
+#include "window/panel_visibility_win32.hpp"
 
 namespace window {
 
@@ -38,27 +29,18 @@ bool pointer_in_hot_corner() noexcept {
     return panel::cursor_in_hot_corner();
 }
 
-#ifdef GAUGELET_HAS_TRAY_SYNC
 void sync_tray(HWND hwnd) noexcept {
     tray_icon::sync_tray_icons(hwnd);
 }
+
 void remove_tray_icons(HWND hwnd) noexcept {
     tray_icon::delete_all_tray_icons(hwnd);
 }
-#else
-void sync_tray(HWND) noexcept {}
-void remove_tray_icons(HWND) noexcept {}
-#endif
 
-#ifdef GAUGELET_HAS_CONTEXT_MENU
 void open_context_menu(HWND hwnd, bool from_panel) noexcept {
-    menu::show_context_menu(hwnd, from_panel);
+    menu::show_context_menu(hwnd, from_panel, hide_panel);
 }
-#else
-void open_context_menu(HWND, bool) noexcept {}
-#endif
 
-#ifdef GAUGELET_HAS_SYSTEM_SETTINGS
 void toggle_autostart() noexcept {
     native_interop::toggle_autostart();
 }
@@ -72,13 +54,6 @@ void refresh_theme() noexcept {
 bool system_prefers_dark() noexcept {
     return native_interop::system_prefers_dark();
 }
-#else
-void toggle_autostart() noexcept {}
-void refresh_theme() noexcept {}
-bool system_prefers_dark() noexcept {
-    return true;
-}
-#endif
 
 void refresh_dpi_from_window(HWND hwnd) noexcept {
     if (const UINT dpi = GetDpiForWindow(hwnd); dpi != 0) {
