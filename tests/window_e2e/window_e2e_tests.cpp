@@ -206,9 +206,13 @@ TEST_F(GaugeletProgram, FirstPollSyncsTheTrayAndHoverShowsAPanelOfItsSize) {
     rows[0] = {"claude-1", std::nullopt, poller::UsageData{}, accounts::Provider::Claude};
     rows[1] = {"codex-1", std::nullopt, poller::UsageData{}, accounts::Provider::Codex};
     const auto size = panel::panel_size(settings::PanelLayout::Columns, rows, 96);
+    // The tray line also comes at start-up, before the first poll stored its readings: the panel
+    // grows to this size once they arrive.
+    EXPECT_TRUE(e2e::wait_until([&] {
+        const auto r = e2e::window_rect(hwnd);
+        return r.width() == size.width && r.height() == size.height;
+    })) << e2e::window_rect(hwnd).width() << "x" << e2e::window_rect(hwnd).height();
     const auto rect = e2e::window_rect(hwnd);
-    EXPECT_EQ(rect.width(), size.width);
-    EXPECT_EQ(rect.height(), size.height);
     // Flush with the work area's bottom-right corner, drawn opaque in the dark theme's background.
     EXPECT_EQ(rect.right, GetSystemMetrics(SM_CXSCREEN));
     const int background = e2e::count_screen_pixels(rect, RGB(0x17, 0x18, 0x1C));
