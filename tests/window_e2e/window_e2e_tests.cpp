@@ -207,16 +207,20 @@ TEST_F(GaugeletProgram, FirstPollSyncsTheTrayAndHoverShowsAPanelOfItsSize) {
     rows[1] = {"codex-1", std::nullopt, poller::UsageData{}, accounts::Provider::Codex};
     const auto size = panel::panel_size(settings::PanelLayout::Columns, rows, 96);
     // The tray line also comes at start-up, before the first poll stored its readings: the panel
-    // grows to this size once they arrive.
+    // grows to this size once they arrive, and is then placed again, flush with the work area's
+    // bottom-right corner.
+    const int screen_right = GetSystemMetrics(SM_CXSCREEN);
     EXPECT_TRUE(e2e::wait_until([&] {
         const auto r = e2e::window_rect(hwnd);
-        return r.width() == size.width && r.height() == size.height;
-    })) << e2e::window_rect(hwnd).width() << "x" << e2e::window_rect(hwnd).height();
+        return r.width() == size.width && r.height() == size.height && r.right == screen_right;
+    })) << e2e::window_rect(hwnd).left
+        << "," << e2e::window_rect(hwnd).width() << "x" << e2e::window_rect(hwnd).height();
+    // Drawn opaque in the dark theme's background colour.
     const auto rect = e2e::window_rect(hwnd);
-    // Flush with the work area's bottom-right corner, drawn opaque in the dark theme's background.
-    EXPECT_EQ(rect.right, GetSystemMetrics(SM_CXSCREEN));
-    const int background = e2e::count_screen_pixels(rect, RGB(0x17, 0x18, 0x1C));
-    EXPECT_GT(background, rect.width() * rect.height() / 2) << "opaque background pixels";
+    EXPECT_TRUE(e2e::wait_until([&] {
+        return e2e::count_screen_pixels(rect, RGB(0x17, 0x18, 0x1C)) > rect.width() * rect.height() / 2;
+    })) << "opaque background pixels: "
+        << e2e::count_screen_pixels(rect, RGB(0x17, 0x18, 0x1C));
 }
 
 TEST_F(GaugeletProgram, PointerAwayHidesTheTrayPanelAndAPinnedPanelStays) {
@@ -311,6 +315,28 @@ TEST_F(GaugeletProgram, ResetsInThePastRepollEveryFiveSecondsUntilFreshDataArriv
     ASSERT_NE(hwnd, nullptr);
     // Three answers well within the 60-second poll period: the quick re-poll ran twice.
     EXPECT_TRUE(e2e::wait_until([&] { return answered.load() >= 3; }, 30s)) << answered.load();
+}
+
+TEST_F(GaugeletProgram, APinnedPanelShowsAtStartAndComesBackAfterAShellRestartOrResume) {
+    write_settings({{"pinned", true}});
+    const HWND hwnd = launch();
+    ASSERT_NE(hwnd, nullptr);
+    ASSERT_TRUE(wait_visible(hwnd, true));
+    EXPECT_TRUE(driver_->wait_for_log("show_panel SHOW trigger=Tray"));
+
+    PostMessageW(hwnd, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(driver_->wait_for_log("TaskbarCreated received; re-adding tray icons"));
+    EXPECT_TRUE(driver_->wait_for_log("reassert_pinned_topmost"));
+    PostMessageW(hwnd, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+    EXPECT_TRUE(driver_->wait_for_log("WM_POWERBROADCAST resume; re-asserting pinned panel"));
+    const std::string log = driver_->log();
+    std::size_t syncs = 0;
+    for (std::size_t at = log.find("tray sync: 1 icons, uids=[65535]"); at != std::string::npos;
+         at = log.find("tray sync: 1 icons, uids=[65535]", at + 1)) {
+        ++syncs;
+    }
+    EXPECT_GE(syncs, 2U) << "the placeholder icon is added again after the shell restarted";
+    EXPECT_TRUE(IsWindowVisible(hwnd));
 }
 
 }  // namespace
