@@ -55,8 +55,12 @@ inline void release(void* pointer) noexcept {
 
 }  // namespace counting
 
-void* operator new(std::size_t size) { return counting::allocate(size); }
-void* operator new[](std::size_t size) { return counting::allocate(size); }
+void* operator new(std::size_t size) {
+    return counting::allocate(size);
+}
+void* operator new[](std::size_t size) {
+    return counting::allocate(size);
+}
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
     try {
         return counting::allocate(size);
@@ -71,7 +75,15 @@ void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
         return nullptr;
     }
 }
-void operator delete(void* pointer) noexcept { counting::release(pointer); }
-void operator delete[](void* pointer) noexcept { counting::release(pointer); }
-void operator delete(void* pointer, std::size_t) noexcept { counting::release(pointer); }
-void operator delete[](void* pointer, std::size_t) noexcept { counting::release(pointer); }
+void operator delete(void* pointer) noexcept {
+    counting::release(pointer);
+}
+void operator delete[](void* pointer) noexcept {
+    counting::release(pointer);
+}
+void operator delete(void* pointer, std::size_t) noexcept {
+    counting::release(pointer);
+}
+void operator delete[](void* pointer, std::size_t) noexcept {
+    counting::release(pointer);
+}

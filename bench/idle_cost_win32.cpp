@@ -37,8 +37,8 @@ int main() {
     window_class.lpszClassName = L"QuotavaneIdleCost";
     RegisterClassExW(&window_class);
     HWND hwnd = CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"QuotavaneIdleCost",
-                                L"Gaugelet", WS_POPUP, 0, 0, 322, 46, nullptr, nullptr, window_class.hInstance,
-                                nullptr);
+                                L"Gaugelet", WS_POPUP, 0, 0, 322, 46, nullptr, nullptr,
+                                window_class.hInstance, nullptr);
     if (hwnd == nullptr) {
         std::printf("no display: skipped\n");
         return 0;
