@@ -14,6 +14,7 @@
 
 #include "accounts/account.hpp"
 #include "platform/clock.hpp"
+#include "poller/endpoint_overrides.hpp"
 #include "poller/endpoints.hpp"
 
 namespace cli {
@@ -25,9 +26,9 @@ inline constexpr int EXIT_USAGE = 2;
 inline constexpr int EXIT_ACCOUNT_FAILED = 3;
 
 // Developer overrides for testing against local servers; the program's own hosts otherwise.
-inline constexpr std::string_view ANTHROPIC_BASE_VARIABLE = "GAUGELET_ANTHROPIC_BASE_URL";
-inline constexpr std::string_view CHATGPT_BASE_VARIABLE = "GAUGELET_CHATGPT_BASE_URL";
-inline constexpr std::string_view CA_FILE_VARIABLE = "GAUGELET_CA_FILE";
+using poller::ANTHROPIC_BASE_VARIABLE;
+using poller::CA_FILE_VARIABLE;
+using poller::CHATGPT_BASE_VARIABLE;
 
 // The name the log file has, beside the tray program's, so a run never empties that one.
 inline constexpr std::string_view CLI_LOG_FILE_NAME = "gaugelet-cli.log";

@@ -10,8 +10,8 @@
 #include "cli/cli_status_line.hpp"
 #include "diagnostics/log.hpp"
 #include "localization/language.hpp"
-#include "platform/environment.hpp"
 #include "platform/file_io.hpp"
+#include "poller/endpoint_overrides.hpp"
 #include "poller/poll_cycle.hpp"
 #include "settings/settings_load.hpp"
 #include "settings/settings_path.hpp"
@@ -21,15 +21,6 @@
 
 namespace cli {
 namespace {
-
-std::optional<std::string> override_of(std::string_view variable) {
-    auto value = platform::get_env(variable);
-    if (!value || value->empty()) {
-        return std::nullopt;
-    }
-    diagnostics::log_owned(fmt::format("developer override {}={}", variable, *value));
-    return value;
-}
 
 std::string without_trailing_slashes(std::string url) {
     while (!url.empty() && url.back() == '/') {
@@ -129,16 +120,8 @@ Session session_for(const Arguments& arguments) {
     } else {
         session.settings_path = settings::settings_path();
     }
+    session.endpoints = poller::endpoints_from_environment();
     auto& endpoints = session.endpoints;
-    if (auto base = override_of(ANTHROPIC_BASE_VARIABLE)) {
-        endpoints.anthropic = std::move(*base);
-    }
-    if (auto base = override_of(CHATGPT_BASE_VARIABLE)) {
-        endpoints.chatgpt = std::move(*base);
-    }
-    if (const auto ca_file = override_of(CA_FILE_VARIABLE)) {
-        endpoints.http.ca_file = text::path_from_utf8(*ca_file);
-    }
     if (arguments.anthropic_url) {
         endpoints.anthropic = *arguments.anthropic_url;
     }

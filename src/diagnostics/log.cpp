@@ -18,6 +18,10 @@ std::filesystem::path log_path() { return platform::temp_directory() / LOG_FILE_
 
 bool open_log(const std::filesystem::path& path) { return process_sink().open(path); }
 
+bool open_log_keeping(const std::filesystem::path& path) {
+    return process_sink().open(path, LogSink::Mode::Keep);
+}
+
 bool log_enabled() noexcept { return process_sink().enabled(); }
 
 void log_line(std::string_view message) { process_sink().write_line(message); }

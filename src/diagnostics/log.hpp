@@ -20,6 +20,10 @@ inline constexpr std::string_view LOG_FILE_NAME = "gaugelet.log";
 // keeps the first file. Returns whether logging is on.
 bool open_log(const std::filesystem::path& path);
 
+// The same without emptying the file: for a start that found another instance running, whose
+// lines must stay.
+bool open_log_keeping(const std::filesystem::path& path);
+
 [[nodiscard]] bool log_enabled() noexcept;
 
 // One line: "[" + Unix seconds + "] " + message + "\n".

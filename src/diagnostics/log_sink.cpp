@@ -17,12 +17,13 @@ LogSink::LogSink(Clock clock) : clock_(std::move(clock)) {}
 
 LogSink::~LogSink() { delete file_.load(); }
 
-bool LogSink::open(const std::filesystem::path& path) {
+bool LogSink::open(const std::filesystem::path& path, Mode mode) {
     std::lock_guard<std::mutex> lock(open_mutex_);
     if (enabled()) {
         return true;
     }
-    auto created = platform::SharedOutputFile::create_truncated(path);
+    auto created = mode == Mode::Truncate ? platform::SharedOutputFile::create_truncated(path)
+                                          : platform::SharedOutputFile::open_appending(path);
     if (auto* output = std::get_if<platform::SharedOutputFile>(&created)) {
         file_.store(new File(std::move(*output)), std::memory_order_release);
         return true;

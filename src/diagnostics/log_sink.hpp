@@ -25,7 +25,9 @@ public:
     LogSink& operator=(const LogSink&) = delete;
 
     // Opens the file once; later calls leave the first file in place. Returns whether the sink is on.
-    bool open(const std::filesystem::path& path);
+    // Keep appends to what the file holds (another process may be writing to it).
+    enum class Mode { Truncate, Keep };
+    bool open(const std::filesystem::path& path, Mode mode = Mode::Truncate);
     [[nodiscard]] bool enabled() const noexcept { return file_.load(std::memory_order_acquire) != nullptr; }
 
     void write_line(std::string_view message);

@@ -61,6 +61,10 @@ class SharedOutputFile {
   public:
     [[nodiscard]] static std::variant<SharedOutputFile, IoError> create_truncated(
         const std::filesystem::path& path);
+    // The same without emptying an existing file. Either way every write lands at the end of the
+    // file as it is then, so two processes writing to one file never overwrite each other's lines.
+    [[nodiscard]] static std::variant<SharedOutputFile, IoError> open_appending(
+        const std::filesystem::path& path);
 
     SharedOutputFile(SharedOutputFile&&) noexcept;
     SharedOutputFile& operator=(SharedOutputFile&&) noexcept;

@@ -135,7 +135,15 @@ SharedOutputFile::~SharedOutputFile() = default;
 
 std::variant<SharedOutputFile, IoError> SharedOutputFile::create_truncated(
     const std::filesystem::path& path) {
-    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0600));
+    if (!fd) {
+        return last_os_error();
+    }
+    return SharedOutputFile(std::make_unique<Impl>(Impl{std::move(fd)}));
+}
+
+std::variant<SharedOutputFile, IoError> SharedOutputFile::open_appending(const std::filesystem::path& path) {
+    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600));
     if (!fd) {
         return last_os_error();
     }

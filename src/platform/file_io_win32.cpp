@@ -122,9 +122,22 @@ SharedOutputFile::~SharedOutputFile() = default;
 
 std::variant<SharedOutputFile, IoError> SharedOutputFile::create_truncated(
     const std::filesystem::path& path) {
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // Emptied with write access, then reopened for appending only: FILE_APPEND_DATA without
+    // FILE_WRITE_DATA makes every write go to the current end of the file.
+    FileHandle emptied(CreateFileW(path.c_str(), GENERIC_WRITE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!emptied) {
+        return last_os_error();
+    }
+    emptied.reset();
+    return open_appending(path);
+}
+
+std::variant<SharedOutputFile, IoError> SharedOutputFile::open_appending(const std::filesystem::path& path) {
+    FileHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA | SYNCHRONIZE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         return last_os_error();
     }

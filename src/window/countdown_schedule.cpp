@@ -57,4 +57,24 @@ CountdownTimers plan_countdown_timers(bool has_polled, const std::vector<poller:
     return plan;
 }
 
+std::uint64_t countdown_display_key(const std::vector<poller::UsageSnapshot>& usage,
+                                    platform::FileTime now) noexcept {
+    std::uint64_t key = 1469598103934665603ULL;  // FNV-1a over the displayed values, in order
+    const auto mix = [&key](std::uint64_t value) {
+        key ^= value;
+        key *= 1099511628211ULL;
+    };
+    for_each_reset(usage, [&](platform::FileTime reset) {
+        if (reset <= now) {
+            mix(~std::uint64_t{0});
+            return;
+        }
+        const std::uint64_t r = (reset - now) / platform::FILETIME_TICKS_PER_SECOND;
+        const std::uint64_t unit = r < 60 ? 1 : r < 86400 ? 60 : 3600;
+        mix(unit);
+        mix(r / unit);
+    });
+    return key;
+}
+
 }  // namespace window

@@ -29,4 +29,9 @@ struct CountdownTimers {
                                                     const std::vector<poller::UsageSnapshot>& usage,
                                                     platform::FileTime now);
 
+// A number that changes whenever one displayed countdown text changes (the value in its unit, or
+// a reset that has passed); equal keys mean a redraw would draw the same texts. Allocates nothing.
+[[nodiscard]] std::uint64_t countdown_display_key(const std::vector<poller::UsageSnapshot>& usage,
+                                                  platform::FileTime now) noexcept;
+
 }  // namespace window

@@ -60,4 +60,20 @@ TEST(CountdownSchedule, WakesOneSecondAfterTheNextDisplayedChange) {
     }
 }
 
+// A tick that would draw the same texts is skipped, so the key must change exactly when one
+// displayed value does: 2h 05m stays until the minute turns, seconds count under a minute.
+TEST(CountdownDisplayKey, ChangesExactlyWhenADisplayedValueChanges) {
+    const std::vector<poller::UsageSnapshot> usage{with_resets(in(7530), in(86400 * 2 + 30))};
+    const auto key_at = [&usage](std::int64_t offset) {
+        return window::countdown_display_key(usage, in(offset));
+    };
+    EXPECT_EQ(key_at(0), key_at(29)) << "7530 s and 7501 s both show 2h 05m";
+    EXPECT_NE(key_at(29), key_at(31)) << "7499 s shows 2h 04m";
+    const std::vector<poller::UsageSnapshot> seconds{with_resets(in(40), std::nullopt)};
+    EXPECT_NE(window::countdown_display_key(seconds, NOW), window::countdown_display_key(seconds, in(1)));
+    EXPECT_EQ(window::countdown_display_key(seconds, in(41)), window::countdown_display_key(seconds, in(90)))
+        << "a passed reset shows the same at any later time";
+    EXPECT_NE(window::countdown_display_key(usage, NOW), window::countdown_display_key(seconds, NOW));
+}
+
 }  // namespace

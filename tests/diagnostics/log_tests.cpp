@@ -58,6 +58,24 @@ TEST(LogSink, EmptiesAnOldLogAndKeepsTheFirstFileWhenOpenedTwice) {
     EXPECT_EQ(read_text(first), "[1700000000] two\nlines\n");
 }
 
+// A second start finds the running instance's log: it writes after those lines, and the running
+// instance's later lines land after the second's instead of over them.
+TEST(LogSink, ASecondWriterKeepingTheFileNeitherEmptiesNorOverwritesTheFirst) {
+    TempFolder folder;
+    const auto path = folder / "gaugelet.log";
+    diagnostics::LogSink running([] { return AT_1700000000; });
+    ASSERT_TRUE(running.open(path));
+    running.write_line("running 1");
+    diagnostics::LogSink second([] { return AT_1700000000; });
+    ASSERT_TRUE(second.open(path, diagnostics::LogSink::Mode::Keep));
+    second.write_line("startup aborted: another instance is already running");
+    running.write_line("running 2");
+    EXPECT_EQ(read_text(path),
+              "[1700000000] running 1\n"
+              "[1700000000] startup aborted: another instance is already running\n"
+              "[1700000000] running 2\n");
+}
+
 TEST(LogSink, StaysOffWhenTheFileCannotBeCreated) {
     TempFolder folder;
     diagnostics::LogSink sink;

@@ -1,0 +1,148 @@
+#include "gaugelet_driver.hpp"
+
+#include <thread>
+
+#include "fake_tool_support.hpp"
+#include "platform/environment.hpp"
+#include "support/temp_folder.hpp"
+#include "text/path_text.hpp"
+
+namespace e2e {
+namespace {
+
+std::string utf8(const std::filesystem::path& path) {
+    return text::path_to_utf8(path).value();
+}
+
+std::filesystem::path program() {
+    std::string path = GAUGELET_PROGRAM;
+    // The cross build knows its folders by their POSIX paths; Wine shows them on drive Z:.
+    if (!path.empty() && path[0] == '/') {
+        path = "Z:" + path;
+    }
+    for (char& c : path) {
+        c = c == '/' ? '\\' : c;
+    }
+    return test_support::utf8_path(path);
+}
+
+}  // namespace
+
+bool wait_until(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        if (condition()) {
+            return true;
+        }
+        if (std::chrono::steady_clock::now() > deadline) {
+            return condition();
+        }
+        std::this_thread::sleep_for(50ms);  // polling interval of the wait, not a synchronisation
+    }
+}
+
+bool gui_available() {
+    HWND probe = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"probe", WS_POPUP, 0, 0, 1, 1, nullptr,
+                                 nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (probe == nullptr) {
+        return false;
+    }
+    DestroyWindow(probe);
+    return true;
+}
+
+Driver::Driver(std::filesystem::path root, poller::Endpoints endpoints)
+    : root_(std::move(root)), endpoints_(std::move(endpoints)) {}
+
+std::optional<platform::Process> Driver::start(std::vector<std::string> arguments) const {
+    platform::ChildCommand command;
+    command.program = utf8(program());
+    command.arguments = std::move(arguments);
+    command.standard_input = platform::StdioMode::Discard;
+    command.standard_output = platform::StdioMode::Discard;
+    command.standard_error = platform::StdioMode::Discard;
+    command.set_env("APPDATA", utf8(root_));
+    command.set_env("TEMP", utf8(root_));
+    command.set_env("TMP", utf8(root_));
+    command.set_env("PATH", utf8(fake_tool::tool_directory()) + ";" + platform::get_env("PATH").value_or(""));
+    for (const char* proxy :
+         {"ALL_PROXY", "HTTPS_PROXY", "HTTP_PROXY", "all_proxy", "https_proxy", "http_proxy"}) {
+        command.remove_env(proxy);
+    }
+    command.remove_env("GAUGELET_FAKE_TOOL_LOG");
+    command.set_env("GAUGELET_ANTHROPIC_BASE_URL", endpoints_.anthropic);
+    command.set_env("GAUGELET_CHATGPT_BASE_URL", endpoints_.chatgpt);
+    if (endpoints_.http.ca_file) {
+        command.set_env("GAUGELET_CA_FILE", utf8(*endpoints_.http.ca_file));
+    }
+    auto started = platform::Process::start(command);
+    if (auto* process = std::get_if<platform::Process>(&started)) {
+        return std::move(*process);
+    }
+    return std::nullopt;
+}
+
+std::string Driver::log() const {
+    std::error_code ec;
+    if (!std::filesystem::exists(log_file(), ec)) {
+        return {};
+    }
+    return test_support::read_text(log_file());
+}
+
+bool Driver::wait_for_log(const std::string& text, std::chrono::milliseconds limit) const {
+    return wait_until([&] { return log_has(text); }, limit);
+}
+
+nlohmann::json Driver::settings() const {
+    std::error_code ec;
+    if (!std::filesystem::exists(settings_file(), ec)) {
+        return nullptr;
+    }
+    return nlohmann::json::parse(test_support::read_text(settings_file()), nullptr, false);
+}
+
+std::vector<HWND> program_windows(std::uint32_t pid) {
+    std::vector<HWND> found;
+    HWND hwnd = nullptr;
+    while ((hwnd = FindWindowExW(nullptr, hwnd, L"Quotavane", nullptr)) != nullptr) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(hwnd, &owner);
+        if (owner == pid) {
+            found.push_back(hwnd);
+        }
+    }
+    return found;
+}
+
+HWND wait_for_window(std::uint32_t pid) {
+    HWND found = nullptr;
+    wait_until([&] {
+        const auto windows = program_windows(pid);
+        found = windows.empty() ? nullptr : windows.front();
+        return found != nullptr;
+    });
+    return found;
+}
+
+state::Rect window_rect(HWND hwnd) {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+int count_screen_pixels(const state::Rect& area, COLORREF rgb) {
+    HDC screen = GetDC(nullptr);
+    int count = 0;
+    for (int y = area.top; y < area.bottom; ++y) {
+        for (int x = area.left; x < area.right; ++x) {
+            if (GetPixel(screen, x, y) == rgb) {
+                ++count;
+            }
+        }
+    }
+    ReleaseDC(nullptr, screen);
+    return count;
+}
+
+}  // namespace e2e

@@ -1,0 +1,62 @@
+#pragma once
+// Starts the real gaugelet.exe with its own settings folder, temporary folder (for the log),
+// the fake tools first in PATH and a stand-in server, and reads back what it did.
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/process.hpp"
+#include "platform/windows_win32.hpp"
+#include "poller/endpoints.hpp"
+#include "state/rect.hpp"
+
+namespace e2e {
+
+using namespace std::chrono_literals;
+
+// Waits until `condition` holds or `limit` passes; the result of the last check.
+bool wait_until(const std::function<bool()>& condition, std::chrono::milliseconds limit = 20s);
+
+// Whether windows can be created here (Wine needs an X display).
+[[nodiscard]] bool gui_available();
+
+class Driver {
+  public:
+    // `root` holds Quotavane\settings.json and the log; `endpoints` are handed over as the
+    // developer overrides.
+    Driver(std::filesystem::path root, poller::Endpoints endpoints);
+
+    [[nodiscard]] std::optional<platform::Process> start(std::vector<std::string> arguments = {
+                                                             "--diagnose"}) const;
+
+    [[nodiscard]] std::filesystem::path settings_file() const {
+        return root_ / "Quotavane" / "settings.json";
+    }
+    [[nodiscard]] std::filesystem::path log_file() const { return root_ / "gaugelet.log"; }
+    [[nodiscard]] std::string log() const;
+    [[nodiscard]] bool log_has(const std::string& text) const {
+        return log().find(text) != std::string::npos;
+    }
+    [[nodiscard]] bool wait_for_log(const std::string& text, std::chrono::milliseconds limit = 20s) const;
+    // The settings file as JSON; null while it does not exist or does not parse.
+    [[nodiscard]] nlohmann::json settings() const;
+
+  private:
+    std::filesystem::path root_;
+    poller::Endpoints endpoints_;
+};
+
+// The program's windows of class "Quotavane" owned by process `pid`.
+[[nodiscard]] std::vector<HWND> program_windows(std::uint32_t pid);
+[[nodiscard]] HWND wait_for_window(std::uint32_t pid);
+[[nodiscard]] state::Rect window_rect(HWND hwnd);
+
+// Screen pixels that are exactly `rgb` inside `area`.
+[[nodiscard]] int count_screen_pixels(const state::Rect& area, COLORREF rgb);
+
+}  // namespace e2e
