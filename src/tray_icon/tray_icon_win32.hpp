@@ -8,7 +8,7 @@
 
 namespace tray_icon {
 
-// The 64 × 64 gauge of the spec: its bars over the dark track, or for a Codex account without
+// The 64 × 64 gauge an icon spec describes: its bars over the dark track, or for a Codex account without
 // usage a "C" in the provider colour; a Claude account without usage (and the placeholder) shows
 // the program's own icon. No icon when drawing fails.
 [[nodiscard]] native_interop::Icon make_tray_icon(const TrayIconSpec& spec) noexcept;

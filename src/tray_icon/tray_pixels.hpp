@@ -14,7 +14,7 @@ namespace tray_icon {
     return (std::uint32_t{c.red} << 16) | (std::uint32_t{c.green} << 8) | c.blue;
 }
 
-// Paints the spec's bars (track, then fill in the spec's colour) into `pixels`, a top-down
+// Paints an icon spec's bars (track, then fill in the account's colour) into `pixels`, a top-down
 // TRAY_ICON_SIZE × TRAY_ICON_SIZE bitmap; other pixels are left as they are. Nothing is painted
 // when `pixels` has another size.
 void paint_tray_bars(std::span<std::uint32_t> pixels, const TrayIconSpec& spec);
