@@ -19,7 +19,9 @@ COLORREF colorref(Rgb c) noexcept {
 // for a rectangle.
 class Backend {
   public:
-    Backend(HDC dc, const PanelFonts& fonts) noexcept : dc_(dc), fonts_(fonts) {}
+    // `own_font` is the font selected into `dc` now; the caller selects it back afterwards.
+    Backend(HDC dc, const PanelFonts& fonts, HGDIOBJ own_font) noexcept
+        : dc_(dc), fonts_(fonts), own_font_(own_font), selected_(own_font) {}
 
     void operator()(const FillRect& item) const noexcept {
         SetDCBrushColor(dc_, colorref(item.colour));
@@ -58,8 +60,7 @@ class Backend {
         if (!wide) {
             return;
         }
-        const native_interop::ScopedSelect selected(dc_,
-                                                    item.font == FontKind::Header ? fonts_.header : fonts_.text);
+        select_font(item.font == FontKind::Header ? fonts_.header : fonts_.text);
         SetTextColor(dc_, colorref(item.colour));
         RECT r{item.rect.left, item.rect.top, item.rect.right, item.rect.bottom};
         // Labels are e-mail addresses and model names: an "&" is a character, not a mnemonic.
@@ -73,8 +74,21 @@ class Backend {
     void operator()(const PinGlyph& item) const noexcept { draw_pin(dc_, item, fonts_.pin); }
 
   private:
+    // Selecting a font costs more than drawing a short text with it: a font is selected only
+    // when the next text needs another one. Without a font (GDI could not make it) the DC's own
+    // font draws, as it would for a failed selection.
+    void select_font(HFONT font) const noexcept {
+        const HGDIOBJ wanted = font != nullptr ? font : own_font_;
+        if (wanted != selected_ && wanted != nullptr) {
+            SelectObject(dc_, wanted);
+            selected_ = wanted;
+        }
+    }
+
     HDC dc_;
     const PanelFonts& fonts_;
+    HGDIOBJ own_font_;
+    mutable HGDIOBJ selected_;
 };
 
 // The pin box's width, which the pin font's height follows; the plan's last command.
@@ -100,10 +114,16 @@ void execute_draw_plan(const DrawPlan& plan, HDC dc, ImageView pixels) noexcept 
         const PanelFontLease fonts(plan.font_height, pin_height(plan));
         const native_interop::ScopedSelect with_brush(dc, GetStockObject(DC_BRUSH));
         const native_interop::ScopedSelect with_pen(dc, GetStockObject(DC_PEN));
+        const HGDIOBJ own_font = GetCurrentObject(dc, OBJ_FONT);
         const int old_mode = SetBkMode(dc, TRANSPARENT);
-        const Backend backend(dc, fonts.fonts());
-        for (const DrawCommand& command : plan.commands) {
-            std::visit(backend, command);
+        {
+            const Backend backend(dc, fonts.fonts(), own_font);
+            for (const DrawCommand& command : plan.commands) {
+                std::visit(backend, command);
+            }
+        }
+        if (own_font != nullptr) {
+            SelectObject(dc, own_font);  // the kept fonts must not stay selected
         }
         SetBkMode(dc, old_mode);
     }
