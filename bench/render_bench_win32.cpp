@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
-#include <variant>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "panel/dib_frame_win32.hpp"

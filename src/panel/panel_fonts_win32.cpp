@@ -23,10 +23,9 @@ struct Cache {
         if (kind == Kind::Pin) {
             return make_pin_font(height, CLEARTYPE_QUALITY);
         }
-        return native_interop::Font(CreateFontW(-height, 0, 0, 0, kind == Kind::Header ? 700 : 500, FALSE,
-                                                FALSE, FALSE, DEFAULT_CHARSET, OUT_TT_PRECIS,
-                                                CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                                                DEFAULT_PITCH | FF_DONTCARE, L"Segoe UI"));
+        return native_interop::Font(CreateFontW(
+            -height, 0, 0, 0, kind == Kind::Header ? 700 : 500, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+            OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Segoe UI"));
     }
 
     // A frame takes its three fonts one after another, and the round-robin never reaches a slot

@@ -18,8 +18,8 @@ namespace panel {
 // The glyph's font at `height` pixels (the pin box's width when drawn).
 [[nodiscard]] native_interop::Font make_pin_font(std::int32_t height, DWORD quality) noexcept;
 
-// Draws the glyph in `font` (make_pin_font at the box's width) moved by the plan's offset and clipped at its tip, and publishes the unmoved
-// box as the pin's hit rectangle (state::ui_values().pin_rect).
+// Draws the glyph in `font` (make_pin_font at the box's width) moved by the plan's offset and clipped at its
+// tip, and publishes the unmoved box as the pin's hit rectangle (state::ui_values().pin_rect).
 void draw_pin(HDC dc, const PinGlyph& pin, HFONT font) noexcept;
 
 }  // namespace panel
