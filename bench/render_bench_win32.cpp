@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 #include <variant>
 #include <vector>
@@ -195,12 +196,21 @@ int main(int argc, char** argv) {
         panel::execute_draw_plan(plan, kept->dc(), kept->pixels());
     };
 
+    std::unique_ptr<panel::DibFrame> kept_96;
+    std::unique_ptr<panel::DibFrame> kept_144;
+
     bool drawn = kept != nullptr;
     const Case cases[] = {
         {"panel frame, 10 accounts, 96 DPI", 1000.0,
          [&] { drawn = drawn && panel::draw_panel_frame(frame) != nullptr; }},
         {"panel frame, 10 accounts, 144 DPI", 1000.0,
          [&] { drawn = drawn && panel::draw_panel_frame(frame_144) != nullptr; }},
+        // The window's redraw keeps its section while the panel's size holds: no new section whose
+        // pages the first drawing faults in.
+        {"panel redraw, kept section, 96 DPI", 1000.0,
+         [&] { drawn = drawn && panel::redraw_panel_frame(kept_96, frame); }},
+        {"panel redraw, kept section, 144 DPI", 1000.0,
+         [&] { drawn = drawn && panel::redraw_panel_frame(kept_144, frame_144); }},
         // Where a frame's time goes: the plan (portable), the DIB section, the alpha pass.
         {"draw plan alone, 96 DPI", 0.0,
          [&] {
