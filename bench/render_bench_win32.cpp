@@ -8,7 +8,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "panel/dib_frame_win32.hpp"
@@ -16,6 +18,7 @@
 #include "panel/image.hpp"
 #include "panel/palette.hpp"
 #include "panel/panel_frame_win32.hpp"
+#include "panel/pin_win32.hpp"
 #include "platform/windows_win32.hpp"
 #include "state/dpi.hpp"
 #include "text/utf8.hpp"
@@ -171,17 +174,58 @@ int main(int argc, char** argv) {
     glyph.is_codex = true;
     glyph.colour = panel::palette_for(frame.theme).codex_accent;
 
-    bool drawn = true;
+    // The plan split by kind of command, each executed alone into one kept DIB section: what is
+    // left of a frame's time once the plan, the section and the alpha pass are counted.
+    const panel::DrawPlan plan_96 = panel::build_draw_plan(frame, panel::pin_geometry());
+    const auto only_kind = [&plan_96](auto keep) {
+        panel::DrawPlan part = plan_96;
+        std::erase_if(part.commands, [&keep](const panel::DrawCommand& c) { return !keep(c); });
+        return part;
+    };
+    const panel::DrawPlan background_only = only_kind([](const panel::DrawCommand&) { return false; });
+    const panel::DrawPlan rectangles_only = only_kind([](const panel::DrawCommand& c) {
+        return std::holds_alternative<panel::FillRect>(c) || std::holds_alternative<panel::RoundedRect>(c) ||
+               std::holds_alternative<panel::BorderFrame>(c);
+    });
+    const panel::DrawPlan texts_only =
+        only_kind([](const panel::DrawCommand& c) { return std::holds_alternative<panel::TextItem>(c); });
+    const panel::DrawPlan pin_only =
+        only_kind([](const panel::DrawCommand& c) { return std::holds_alternative<panel::PinGlyph>(c); });
+    const auto kept = panel::DibFrame::create(size_96.width, size_96.height);
+    const auto execute = [&kept](const panel::DrawPlan& plan) {
+        panel::execute_draw_plan(plan, kept->dc(), kept->pixels());
+    };
+
+    std::unique_ptr<panel::DibFrame> kept_96;
+    std::unique_ptr<panel::DibFrame> kept_144;
+
+    bool drawn = kept != nullptr;
     const Case cases[] = {
         {"panel frame, 10 accounts, 96 DPI", 1000.0,
          [&] { drawn = drawn && panel::draw_panel_frame(frame) != nullptr; }},
         {"panel frame, 10 accounts, 144 DPI", 1000.0,
          [&] { drawn = drawn && panel::draw_panel_frame(frame_144) != nullptr; }},
+        // The window's redraw keeps its section while the panel's size holds: no new section whose
+        // pages the first drawing faults in.
+        {"panel redraw, kept section, 96 DPI", 1000.0,
+         [&] { drawn = drawn && panel::redraw_panel_frame(kept_96, frame); }},
+        {"panel redraw, kept section, 144 DPI", 1000.0,
+         [&] { drawn = drawn && panel::redraw_panel_frame(kept_144, frame_144); }},
         // Where a frame's time goes: the plan (portable), the DIB section, the alpha pass.
         {"draw plan alone, 96 DPI", 0.0,
          [&] {
              drawn = drawn && !panel::build_draw_plan(frame, panel::DEFAULT_PIN_GEOMETRY).commands.empty();
          }},
+        {"draw plan without reset clocks, 96 DPI", 0.0,
+         [&] {
+             drawn = drawn &&
+                     !panel::build_draw_plan(frame, panel::DEFAULT_PIN_GEOMETRY, nullptr).commands.empty();
+         }},
+        {"execute: background and alpha, 96 DPI", 0.0, [&] { execute(background_only); }},
+        {"execute: + rectangles, 96 DPI", 0.0, [&] { execute(rectangles_only); }},
+        {"execute: + texts, 96 DPI", 0.0, [&] { execute(texts_only); }},
+        {"execute: + pin, 96 DPI", 0.0, [&] { execute(pin_only); }},
+        {"execute: whole plan, 96 DPI", 0.0, [&] { execute(plan_96); }},
         {"DIB section alone, 96 DPI frame", 0.0,
          [&] { drawn = drawn && panel::DibFrame::create(size_96.width, size_96.height) != nullptr; }},
         {"rounded alpha pass alone, 96 DPI frame", 0.0,

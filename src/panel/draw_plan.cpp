@@ -8,6 +8,53 @@
 namespace panel {
 namespace {
 
+// Converting an instant to local time is a system call on Windows, and a frame converts the same
+// instants again and again: `now` for every value text, and the same reset times frame after
+// frame while the pin animates. Conversions are remembered for one second of frame time, so a
+// changed time zone shows within a second; a different conversion function starts afresh.
+class LocalTimeMemo {
+  public:
+    static constexpr platform::FileTime LIFETIME = platform::FILETIME_TICKS_PER_SECOND;
+    static constexpr std::size_t CAPACITY = 64;
+
+    void begin(localization::LocalTimeConversion conversion, platform::FileTime now) noexcept {
+        if (conversion != convert_ || now < since_ || now - since_ >= LIFETIME) {
+            convert_ = conversion;
+            since_ = now;
+            size_ = 0;
+        }
+    }
+
+    std::optional<platform::LocalTime> convert(platform::FileTime instant) noexcept {
+        for (std::size_t i = 0; i < size_; ++i) {
+            if (entries_[i].instant == instant) {
+                return entries_[i].local;
+            }
+        }
+        const std::optional<platform::LocalTime> local = convert_(instant);
+        if (size_ < CAPACITY) {
+            entries_[size_++] = Entry{instant, local};
+        }
+        return local;
+    }
+
+  private:
+    struct Entry {
+        platform::FileTime instant = 0;
+        std::optional<platform::LocalTime> local;
+    };
+    localization::LocalTimeConversion convert_ = nullptr;
+    platform::FileTime since_ = 0;
+    std::array<Entry, CAPACITY> entries_{};
+    std::size_t size_ = 0;
+};
+
+thread_local LocalTimeMemo local_time_memo;
+
+std::optional<platform::LocalTime> remembered_local_time(platform::FileTime instant) noexcept {
+    return local_time_memo.convert(instant);
+}
+
 struct Planner {
     const PanelFrameInput& input;
     const PanelPalette& palette;
@@ -114,10 +161,17 @@ DrawPlan build_draw_plan(const PanelFrameInput& input, const PinGeometry& pin_ge
     plan.font_height = s(12);
     const std::int32_t w = plan.size.width;
     const std::int32_t h = plan.size.height;
+    // Border, headers, separators and pin, and for each account its label and four bar rows of
+    // four commands at most: the list is never moved while it grows.
+    plan.commands.reserve(8 + input.rows.size() * 18);
 
     if (plan.palette.border) {
         plan.commands.emplace_back(
             BorderFrame{{0, 0, w + 1, h + 1}, plan.corner_px, s(1), *plan.palette.border});
+    }
+    if (to_local != nullptr) {
+        local_time_memo.begin(to_local, input.now);
+        to_local = remembered_local_time;
     }
     const Planner planner{input, plan.palette, localization::string_table(input.language), to_local,
                           plan.commands};

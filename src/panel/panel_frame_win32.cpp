@@ -4,6 +4,7 @@
 #include <type_traits>
 
 #include "native_interop/gdi_owners_win32.hpp"
+#include "panel/panel_fonts_win32.hpp"
 #include "panel/pin_win32.hpp"
 #include "platform/wide_win32.hpp"
 
@@ -14,45 +15,38 @@ COLORREF colorref(Rgb c) noexcept {
     return RGB(c.red, c.green, c.blue);
 }
 
-native_interop::Font panel_font(std::int32_t height, int weight) noexcept {
-    return native_interop::Font(CreateFontW(-height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                            OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                                            DEFAULT_PITCH | FF_DONTCARE, L"Segoe UI"));
-}
-
+// Fills and outlines use the DC's own brush and pen, recoloured per item: no GDI object is made
+// for a rectangle.
 class Backend {
   public:
-    Backend(HDC dc, const DrawPlan& plan) noexcept
-        : dc_(dc),
-          text_font_(panel_font(plan.font_height, 500)),
-          header_font_(panel_font(plan.font_height, 700)) {}
+    // `own_font` is the font selected into `dc` now; the caller selects it back afterwards.
+    Backend(HDC dc, const PanelFonts& fonts, HGDIOBJ own_font) noexcept
+        : dc_(dc), fonts_(fonts), own_font_(own_font), selected_(own_font) {}
 
     void operator()(const FillRect& item) const noexcept {
-        const native_interop::Brush brush(CreateSolidBrush(colorref(item.colour)));
+        SetDCBrushColor(dc_, colorref(item.colour));
         const RECT r{item.rect.left, item.rect.top, item.rect.right, item.rect.bottom};
-        ::FillRect(dc_, &r, brush.get());
+        ::FillRect(dc_, &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
     }
 
     void operator()(const RoundedRect& item) const noexcept {
         // A one-pixel pen of the fill colour makes RoundRect cover exactly the rectangle; with no
-        // pen it would leave out the right column and the bottom row.
-        const native_interop::Brush brush(CreateSolidBrush(colorref(item.colour)));
-        const native_interop::Pen pen(CreatePen(PS_SOLID, 1, colorref(item.colour)));
-        const native_interop::ScopedSelect with_brush(dc_, brush.get());
-        const native_interop::ScopedSelect with_pen(dc_, pen.get());
-        if (with_brush && with_pen) {
-            RoundRect(dc_, item.rect.left, item.rect.top, item.rect.right, item.rect.bottom, 2 * item.radius,
-                      2 * item.radius);
-        }
+        // pen it would leave out the right column and the bottom row. Both are the DC's, selected
+        // once for the whole plan.
+        SetDCBrushColor(dc_, colorref(item.colour));
+        SetDCPenColor(dc_, colorref(item.colour));
+        RoundRect(dc_, item.rect.left, item.rect.top, item.rect.right, item.rect.bottom, 2 * item.radius,
+                  2 * item.radius);
     }
 
     void operator()(const BorderFrame& item) const noexcept {
         const native_interop::Region region(CreateRoundRectRgn(item.region.left, item.region.top,
                                                                item.region.right, item.region.bottom,
                                                                2 * item.radius, 2 * item.radius));
-        const native_interop::Brush brush(CreateSolidBrush(colorref(item.colour)));
-        if (region && brush) {
-            FrameRgn(dc_, region.get(), brush.get(), item.thickness, item.thickness);
+        if (region) {
+            SetDCBrushColor(dc_, colorref(item.colour));
+            FrameRgn(dc_, region.get(), static_cast<HBRUSH>(GetStockObject(DC_BRUSH)), item.thickness,
+                     item.thickness);
         }
     }
 
@@ -66,8 +60,7 @@ class Backend {
         if (!wide) {
             return;
         }
-        const native_interop::Font& font = item.font == FontKind::Header ? header_font_ : text_font_;
-        const native_interop::ScopedSelect selected(dc_, font.get());
+        select_font(item.font == FontKind::Header ? fonts_.header : fonts_.text);
         SetTextColor(dc_, colorref(item.colour));
         RECT r{item.rect.left, item.rect.top, item.rect.right, item.rect.bottom};
         // Labels are e-mail addresses and model names: an "&" is a character, not a mnemonic.
@@ -78,13 +71,35 @@ class Backend {
         DrawTextW(dc_, wide->c_str(), static_cast<int>(wide->size()), &r, format);
     }
 
-    void operator()(const PinGlyph& item) const noexcept { draw_pin(dc_, item); }
+    void operator()(const PinGlyph& item) const noexcept { draw_pin(dc_, item, fonts_.pin); }
 
   private:
+    // Selecting a font costs more than drawing a short text with it: a font is selected only
+    // when the next text needs another one. Without a font (GDI could not make it) the DC's own
+    // font draws, as it would for a failed selection.
+    void select_font(HFONT font) const noexcept {
+        const HGDIOBJ wanted = font != nullptr ? font : own_font_;
+        if (wanted != selected_ && wanted != nullptr) {
+            SelectObject(dc_, wanted);
+            selected_ = wanted;
+        }
+    }
+
     HDC dc_;
-    native_interop::Font text_font_;
-    native_interop::Font header_font_;
+    const PanelFonts& fonts_;
+    HGDIOBJ own_font_;
+    mutable HGDIOBJ selected_;
 };
+
+// The pin box's width, which the pin font's height follows; the plan's last command.
+std::int32_t pin_height(const DrawPlan& plan) noexcept {
+    for (auto it = plan.commands.rbegin(); it != plan.commands.rend(); ++it) {
+        if (const auto* pin = std::get_if<PinGlyph>(&*it)) {
+            return pin->box.width();
+        }
+    }
+    return plan.font_height;
+}
 
 }  // namespace
 
@@ -96,10 +111,19 @@ void execute_draw_plan(const DrawPlan& plan, HDC dc, ImageView pixels) noexcept 
     GdiFlush();  // nothing GDI still has queued may land after the background
     fill_background(pixels, plan.palette);
     {
+        const PanelFontLease fonts(plan.font_height, pin_height(plan));
+        const native_interop::ScopedSelect with_brush(dc, GetStockObject(DC_BRUSH));
+        const native_interop::ScopedSelect with_pen(dc, GetStockObject(DC_PEN));
+        const HGDIOBJ own_font = GetCurrentObject(dc, OBJ_FONT);
         const int old_mode = SetBkMode(dc, TRANSPARENT);
-        const Backend backend(dc, plan);
-        for (const DrawCommand& command : plan.commands) {
-            std::visit(backend, command);
+        {
+            const Backend backend(dc, fonts.fonts(), own_font);
+            for (const DrawCommand& command : plan.commands) {
+                std::visit(backend, command);
+            }
+        }
+        if (own_font != nullptr) {
+            SelectObject(dc, own_font);  // the kept fonts must not stay selected
         }
         SetBkMode(dc, old_mode);
     }
@@ -107,18 +131,28 @@ void execute_draw_plan(const DrawPlan& plan, HDC dc, ImageView pixels) noexcept 
     apply_rounded_alpha(pixels, plan.corner_px);
 }
 
-std::unique_ptr<DibFrame> draw_panel_frame(const PanelFrameInput& input,
-                                           localization::LocalTimeConversion to_local) noexcept {
+bool redraw_panel_frame(std::unique_ptr<DibFrame>& frame, const PanelFrameInput& input,
+                        localization::LocalTimeConversion to_local) noexcept {
     try {
         const DrawPlan plan = build_draw_plan(input, pin_geometry(), to_local);
-        auto frame = DibFrame::create(plan.size.width, plan.size.height);
-        if (frame) {
-            execute_draw_plan(plan, frame->dc(), frame->pixels());
+        if (!frame || frame->width() != plan.size.width || frame->height() != plan.size.height) {
+            frame.reset();  // the old section goes before the new one is made
+            frame = DibFrame::create(plan.size.width, plan.size.height);
         }
-        return frame;
+        if (!frame) {
+            return false;
+        }
+        execute_draw_plan(plan, frame->dc(), frame->pixels());
+        return true;
     } catch (...) {
-        return nullptr;  // out of memory while building the plan
+        return false;  // out of memory while building the plan
     }
+}
+
+std::unique_ptr<DibFrame> draw_panel_frame(const PanelFrameInput& input,
+                                           localization::LocalTimeConversion to_local) noexcept {
+    std::unique_ptr<DibFrame> frame;
+    return redraw_panel_frame(frame, input, to_local) ? std::move(frame) : nullptr;
 }
 
 }  // namespace panel

@@ -15,6 +15,13 @@ namespace panel {
 // premultiplied rounded alpha over the same bits. Draws nothing when the sizes disagree.
 void execute_draw_plan(const DrawPlan& plan, HDC dc, ImageView pixels) noexcept;
 
+// Builds the plan of `input` and draws it into `frame`, which is kept when it has the frame's
+// size (every pixel is drawn again) and replaced by a new DIB section otherwise. False, with
+// `frame` possibly empty, when GDI cannot make the section.
+[[nodiscard]] bool redraw_panel_frame(
+    std::unique_ptr<DibFrame>& frame, const PanelFrameInput& input,
+    localization::LocalTimeConversion to_local = platform::to_local_time) noexcept;
+
 // Builds the plan of `input` (with the measured pin geometry) and draws it into a new DIB
 // section of the frame's size; nothing when GDI cannot make one.
 [[nodiscard]] std::unique_ptr<DibFrame> draw_panel_frame(

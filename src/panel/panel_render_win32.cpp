@@ -73,8 +73,10 @@ void render_panel() noexcept {
         }
         input.dpi = state::system_dpi().load();
         input.now = platform::precise_now();
-        const auto frame = draw_panel_frame(input);
-        if (frame) {
+        // Kept between frames (only the window procedure's thread redraws the panel): a new DIB
+        // section is made only when the panel's size changed.
+        static std::unique_ptr<DibFrame> frame;
+        if (redraw_panel_frame(frame, input)) {
             present_frame(hwnd, *frame, [] { position_panel(); });
         }
     } catch (...) {

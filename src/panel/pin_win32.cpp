@@ -31,18 +31,12 @@ bool font_installed(const wchar_t* face) noexcept {
     return found;
 }
 
-native_interop::Font pin_font(std::int32_t height, DWORD quality) noexcept {
-    return native_interop::Font(CreateFontW(-height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                            OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, quality,
-                                            DEFAULT_PITCH | FF_DONTCARE, pin_font_face()));
-}
-
 PinGeometry measure() noexcept {
     const auto frame = DibFrame::create(PIN_MEASURE_SIZE, PIN_MEASURE_SIZE);
     if (!frame) {
         return DEFAULT_PIN_GEOMETRY;
     }
-    const native_interop::Font font = pin_font(PIN_MEASURE_SIZE, ANTIALIASED_QUALITY);
+    const native_interop::Font font = make_pin_font(PIN_MEASURE_SIZE, ANTIALIASED_QUALITY);
     {
         const native_interop::ScopedSelect selected(frame->dc(), font.get());
         SetBkMode(frame->dc(), TRANSPARENT);
@@ -62,6 +56,12 @@ const wchar_t* pin_font_face() noexcept {
     return face;
 }
 
+native_interop::Font make_pin_font(std::int32_t height, DWORD quality) noexcept {
+    return native_interop::Font(CreateFontW(-height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                            OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, quality,
+                                            DEFAULT_PITCH | FF_DONTCARE, pin_font_face()));
+}
+
 PinGeometry pin_geometry() noexcept {
     static std::once_flag once;
     static PinGeometry geometry = DEFAULT_PIN_GEOMETRY;
@@ -69,18 +69,16 @@ PinGeometry pin_geometry() noexcept {
     return geometry;
 }
 
-void draw_pin(HDC dc, const PinGlyph& pin) noexcept {
-    const std::int32_t n = pin.box.width();
-    const native_interop::Font font = pin_font(n, CLEARTYPE_QUALITY);
+void draw_pin(HDC dc, const PinGlyph& pin, HFONT font) noexcept {
     POINT corners[4];
     for (std::size_t i = 0; i < pin.clip.size(); ++i) {
         corners[i] = POINT{pin.clip[i].x, pin.clip[i].y};
     }
     const native_interop::Region clip(CreatePolygonRgn(corners, 4, WINDING));
-    if (font && clip) {
+    if (font != nullptr && clip) {
         // SelectClipRgn copies the region, so ours can go with this scope.
         SelectClipRgn(dc, clip.get());
-        const native_interop::ScopedSelect selected(dc, font.get());
+        const native_interop::ScopedSelect selected(dc, font);
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, RGB(pin.colour.red, pin.colour.green, pin.colour.blue));
         RECT moved{pin.box.left + pin.offset.dx, pin.box.top + pin.offset.dy, pin.box.right + pin.offset.dx,

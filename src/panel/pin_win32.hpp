@@ -1,6 +1,7 @@
 #pragma once
 // The pin glyph with GDI: its one-time measurement and its drawing.
 
+#include "native_interop/gdi_owners_win32.hpp"
 #include "panel/draw_plan.hpp"
 #include "panel/pin.hpp"
 #include "platform/windows_win32.hpp"
@@ -14,8 +15,11 @@ namespace panel {
 // when that fails.
 [[nodiscard]] PinGeometry pin_geometry() noexcept;
 
-// Draws the glyph moved by the plan's offset and clipped at its tip, and publishes the unmoved
-// box as the pin's hit rectangle (state::ui_values().pin_rect).
-void draw_pin(HDC dc, const PinGlyph& pin) noexcept;
+// The glyph's font at `height` pixels (the pin box's width when drawn).
+[[nodiscard]] native_interop::Font make_pin_font(std::int32_t height, DWORD quality) noexcept;
+
+// Draws the glyph in `font` (make_pin_font at the box's width) moved by the plan's offset and clipped at its
+// tip, and publishes the unmoved box as the pin's hit rectangle (state::ui_values().pin_rect).
+void draw_pin(HDC dc, const PinGlyph& pin, HFONT font) noexcept;
 
 }  // namespace panel

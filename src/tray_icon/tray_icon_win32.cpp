@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <mutex>
 #include <span>
 
 #include "tray_icon/tray_pixels.hpp"
@@ -58,62 +59,92 @@ Icon program_icon() {
     return Icon(CopyIcon(LoadIconW(nullptr, IDI_APPLICATION)));
 }
 
-// The "C" of a Codex account without usage, centred in the bitmap in the provider colour.
-bool draw_glyph(HBITMAP bitmap, panel::Rgb colour) noexcept {
-    const MemoryDc dc(CreateCompatibleDC(nullptr));
-    if (!dc) {
-        return false;
+// What every gauge is drawn with, made once and kept for the process: CreateIconIndirect copies
+// the colour section and the mask, so one pair serves every icon, and the glyph's DC and font
+// are the same each time. Icons are made one at a time.
+class Canvas {
+  public:
+    // Draws `spec` into the section and makes the icon of it; nothing when GDI fails.
+    Icon draw(const TrayIconSpec& spec) {
+        const std::lock_guard lock(mutex_);
+        if (!ready() && !make()) {
+            return {};
+        }
+        const std::span<std::uint32_t> pixels(bits_, PIXEL_COUNT);
+        std::fill(pixels.begin(), pixels.end(), 0u);
+        if (!spec.has_usage && spec.is_codex && !draw_glyph(spec.colour)) {
+            return {};
+        }
+        // The bars need no GDI: they are rectangles painted straight into the bits.
+        paint_tray_bars(pixels, spec);
+        make_drawn_pixels_opaque(pixels);
+        ICONINFO icon{};
+        icon.fIcon = TRUE;
+        icon.hbmMask = mask_.get();
+        icon.hbmColor = colour_.get();
+        return Icon(CreateIconIndirect(&icon));
     }
-    const ScopedSelect bitmap_selected(dc.get(), bitmap);
-    if (!bitmap_selected) {
-        return false;
+
+  private:
+    [[nodiscard]] bool ready() const noexcept { return colour_ && mask_ && dc_ && font_; }
+
+    // All four or none: a half-made canvas is made again at the next icon.
+    bool make() noexcept {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = TRAY_ICON_SIZE;
+        info.bmiHeader.biHeight = -TRAY_ICON_SIZE;  // top-down
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        Bitmap colour(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        // An all-zero mask: the colour bitmap's alpha alone decides what shows.
+        static constexpr std::array<std::uint8_t, PIXEL_COUNT / 8> zeros{};
+        Bitmap mask(CreateBitmap(TRAY_ICON_SIZE, TRAY_ICON_SIZE, 1, 1, zeros.data()));
+        MemoryDc dc(CreateCompatibleDC(nullptr));
+        Font font(CreateFontW(-34, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_TT_PRECIS,
+                              CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                              L"Arial Bold"));
+        if (!colour || bits == nullptr || !mask || !dc || !font) {
+            return false;
+        }
+        colour_ = std::move(colour);
+        bits_ = static_cast<std::uint32_t*>(bits);
+        mask_ = std::move(mask);
+        dc_ = std::move(dc);
+        font_ = std::move(font);
+        return true;
     }
-    const Font font(CreateFontW(-34, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_TT_PRECIS,
-                                CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                                L"Arial Bold"));
-    const ScopedSelect font_selected(dc.get(), font.get());
-    SetBkMode(dc.get(), TRANSPARENT);
-    SetTextColor(dc.get(), colour_ref(colour));
-    RECT whole{0, 0, TRAY_ICON_SIZE, TRAY_ICON_SIZE};
-    DrawTextW(dc.get(), L"C", 1, &whole, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    // GDI may batch: the glyph must be in the bits before they are read.
-    GdiFlush();
-    return true;
-}
+
+    // The "C" of a Codex account without usage, centred in the section in the provider colour.
+    // The section is selected only while drawing: the icon is made from it unselected.
+    bool draw_glyph(panel::Rgb colour) noexcept {
+        const ScopedSelect bitmap_selected(dc_.get(), colour_.get());
+        if (!bitmap_selected) {
+            return false;
+        }
+        const ScopedSelect font_selected(dc_.get(), font_.get());
+        SetBkMode(dc_.get(), TRANSPARENT);
+        SetTextColor(dc_.get(), colour_ref(colour));
+        RECT whole{0, 0, TRAY_ICON_SIZE, TRAY_ICON_SIZE};
+        DrawTextW(dc_.get(), L"C", 1, &whole, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        // GDI may batch: the glyph must be in the bits before they are read.
+        GdiFlush();
+        return true;
+    }
+
+    std::mutex mutex_;
+    Bitmap colour_;
+    std::uint32_t* bits_ = nullptr;
+    Bitmap mask_;
+    MemoryDc dc_;
+    Font font_;
+};
 
 Icon draw_gauge(const TrayIconSpec& spec) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = TRAY_ICON_SIZE;
-    info.bmiHeader.biHeight = -TRAY_ICON_SIZE;  // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    const Bitmap colour(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!colour || bits == nullptr) {
-        return {};
-    }
-    const std::span<std::uint32_t> pixels(static_cast<std::uint32_t*>(bits), PIXEL_COUNT);
-    std::fill(pixels.begin(), pixels.end(), 0u);
-    if (!spec.has_usage && spec.is_codex && !draw_glyph(colour.get(), spec.colour)) {
-        return {};
-    }
-    // The bars need no GDI: they are rectangles painted straight into the bits.
-    paint_tray_bars(pixels, spec);
-    make_drawn_pixels_opaque(pixels);
-
-    // An all-zero mask: the colour bitmap's alpha alone decides what shows.
-    static constexpr std::array<std::uint8_t, PIXEL_COUNT / 8> zeros{};
-    const Bitmap mask(CreateBitmap(TRAY_ICON_SIZE, TRAY_ICON_SIZE, 1, 1, zeros.data()));
-    if (!mask) {
-        return {};
-    }
-    ICONINFO icon{};
-    icon.fIcon = TRUE;
-    icon.hbmMask = mask.get();
-    icon.hbmColor = colour.get();
-    return Icon(CreateIconIndirect(&icon));
+    static Canvas canvas;
+    return canvas.draw(spec);
 }
 
 }  // namespace

@@ -236,6 +236,28 @@ TEST(DrawPlan, PinFollowsPinnedStateAndAnimation) {
     }
 }
 
+// Two hours east of UTC.
+std::optional<platform::LocalTime> utc_plus_2(platform::FileTime t) noexcept {
+    return utc(t + 7'200ULL * 10'000'000ULL);
+}
+
+TEST(DrawPlan, ResetClocksFollowTheZoneAndTheTimeOfEachFrame) {
+    // Conversions are remembered between frames; a different zone or a later frame must not see
+    // what an earlier one remembered.
+    PanelFrameInput input;
+    input.rows = {claude("claude-1", 50)};
+    input.now = NOW;
+    const auto value = [&input](localization::LocalTimeConversion zone) {
+        return texts(panel::build_draw_plan(input, panel::DEFAULT_PIN_GEOMETRY, zone))[3].text;
+    };
+    EXPECT_EQ(value(utc), "50% · 2h 5m (7:51am)");
+    EXPECT_EQ(value(utc_plus_2), "50% · 2h 5m (9:51am)");
+    EXPECT_EQ(value(utc), "50% · 2h 5m (7:51am)");
+    EXPECT_EQ(value(nullptr), "50% · 2h 5m");
+    input.now = NOW + 3'600ULL * 10'000'000ULL;
+    EXPECT_EQ(value(utc), "50% · 1h 5m (7:51am)");
+}
+
 TEST(SizeChange, OnlyAVisiblePanelOfAKnownOtherSizeIsPlacedAgain) {
     const panel::Size now{322, 132};
     EXPECT_EQ(panel::size_change_line(panel::Size{322, 200}, now, true),

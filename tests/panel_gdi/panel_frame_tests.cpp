@@ -2,9 +2,11 @@
 // geometry and colour are fixed. Wine draws text in a substitute font, so glyphs are not compared.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "native_interop/gdi_owners_win32.hpp"
+#include "panel/panel_fonts_win32.hpp"
 #include "panel/panel_frame_win32.hpp"
 #include "panel/pin_win32.hpp"
 #include "state/ui_values.hpp"
@@ -272,14 +274,58 @@ TEST_F(PanelFrame, HigherDpiScalesTheFrame) {
 TEST_F(PanelFrame, AThousandFramesLeaveNoGdiObjectBehind) {
     const PanelFrameInput input =
         input_of({account("claude-1", Provider::Claude), account("codex-1", Provider::Codex)});
-    (void)panel::pin_geometry();  // the one-time measurement
+    PanelFrameInput at_144 = input;
+    at_144.dpi = 144;
+    // The first frames make what stays for the process: the pin's measurement and the fonts of
+    // both DPIs.
+    ASSERT_TRUE(panel::draw_panel_frame(input, fixed_zone));
+    ASSERT_TRUE(panel::draw_panel_frame(at_144, fixed_zone));
     const std::int64_t owned = native_interop::owned_counts().gdi_objects.load();
     const DWORD reported = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    std::unique_ptr<panel::DibFrame> kept;
     for (int i = 0; i < 1000; ++i) {
-        ASSERT_TRUE(panel::draw_panel_frame(input, fixed_zone));
+        ASSERT_TRUE(panel::draw_panel_frame(i % 2 == 0 ? input : at_144, fixed_zone));
+        ASSERT_TRUE(panel::redraw_panel_frame(kept, i % 3 == 0 ? at_144 : input, fixed_zone));
     }
+    kept.reset();
     EXPECT_EQ(native_interop::owned_counts().gdi_objects.load(), owned);
     EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), reported) << "0 under Wine";
+}
+
+TEST_F(PanelFrame, TheFontsKeptForManyDpisStayBounded) {
+    PanelFrameInput input = input_of({account("claude-1", Provider::Claude)});
+    const std::int64_t owned = native_interop::owned_counts().gdi_objects.load();
+    for (std::uint32_t dpi = 96; dpi <= 96 * 4; dpi += 12) {
+        input.dpi = dpi;
+        ASSERT_TRUE(panel::draw_panel_frame(input, fixed_zone)) << dpi;
+    }
+    EXPECT_LE(native_interop::owned_counts().gdi_objects.load(),
+              owned + static_cast<std::int64_t>(panel::PANEL_FONT_CACHE_CAPACITY));
+}
+
+TEST_F(PanelFrame, AKeptSectionIsReplacedOnlyWhenTheSizeChanges) {
+    const PanelFrameInput one = input_of({account("claude-1", Provider::Claude)});
+    const PanelFrameInput two =
+        input_of({account("claude-1", Provider::Claude), account("codex-1", Provider::Codex)});
+    std::unique_ptr<panel::DibFrame> kept;
+    ASSERT_TRUE(panel::redraw_panel_frame(kept, one, fixed_zone));
+    const panel::DibFrame* first = kept.get();
+    ASSERT_TRUE(panel::redraw_panel_frame(kept, one, fixed_zone));
+    EXPECT_EQ(kept.get(), first);
+    ASSERT_TRUE(panel::redraw_panel_frame(kept, two, fixed_zone));
+    EXPECT_EQ(kept->width(), panel::panel_size(two.layout, two.rows, 96).width);
+    // Every pixel is drawn again: after another theme of the same size, the kept frame equals a
+    // new one of the same input.
+    PanelFrameInput other_theme = two;
+    other_theme.theme = PanelTheme::Win11Fluent;
+    other_theme.pinned = true;
+    ASSERT_TRUE(panel::redraw_panel_frame(kept, other_theme, fixed_zone));
+    const auto fresh = draw(two);
+    ASSERT_TRUE(fresh);
+    ASSERT_TRUE(panel::redraw_panel_frame(kept, two, fixed_zone));
+    const panel::ImageView a = kept->pixels();
+    const panel::ImageView b = fresh->pixels();
+    EXPECT_TRUE(std::equal(a.pixels.begin(), a.pixels.end(), b.pixels.begin(), b.pixels.end()));
 }
 
 }  // namespace
