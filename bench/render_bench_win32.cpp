@@ -21,6 +21,7 @@
 #include "panel/pin_win32.hpp"
 #include "platform/windows_win32.hpp"
 #include "state/dpi.hpp"
+#include "state/ui_values.hpp"
 #include "text/utf8.hpp"
 #include "tray_icon/tray_icon_win32.hpp"
 
@@ -196,21 +197,69 @@ int main(int argc, char** argv) {
         panel::execute_draw_plan(plan, kept->dc(), kept->pixels());
     };
 
+    // The window keeps its section while the panel's size holds and draws again what changed:
+    // each second a countdown may move, after a poll every value does, and while the pin
+    // animates its glyph moves every 16 ms.
+    bool drawn = kept != nullptr;
     std::unique_ptr<panel::DibFrame> kept_96;
     std::unique_ptr<panel::DibFrame> kept_144;
+    const auto ticking = [&drawn](std::unique_ptr<panel::DibFrame>& into, panel::PanelFrameInput& input) {
+        input.now += platform::FILETIME_TICKS_PER_SECOND;
+        drawn = drawn && panel::redraw_panel_frame(into, input);
+    };
+    panel::PanelFrameInput tick_96 = frame;
+    panel::PanelFrameInput tick_144 = frame_144;
+    // Two polls whose every percentage differs, drawn in turn.
+    std::vector<poller::UsageSnapshot> polled_96 = frame.rows;
+    for (poller::UsageSnapshot& row : polled_96) {
+        if (row.usage) {
+            row.usage->five_hour.percent += 1.0;
+            row.usage->seven_day.percent += 1.0;
+            for (poller::ModelBar& model : row.usage->model_bars) {
+                model.bar.percent += 1.0;
+            }
+        }
+    }
+    std::vector<poller::UsageSnapshot> polled_144 = polled_96;
+    const auto after_poll = [&drawn](std::unique_ptr<panel::DibFrame>& into, panel::PanelFrameInput& input,
+                                     std::vector<poller::UsageSnapshot>& other) {
+        std::swap(input.rows, other);
+        drawn = drawn && panel::redraw_panel_frame(into, input);
+    };
+    panel::PanelFrameInput poll_96 = frame;
+    panel::PanelFrameInput poll_144 = frame_144;
+    // The pin's press, 380 ms, in frames of 16 ms, over and over.
+    const auto pin_frame = [&drawn](std::unique_ptr<panel::DibFrame>& into, panel::PanelFrameInput& input) {
+        const platform::FileTime step = 16 * platform::FILETIME_TICKS_PER_MILLISECOND;
+        const platform::FileTime start = input.pin_animation->started;
+        input.now = input.now + step > start + 24 * step ? start : input.now + step;
+        drawn = drawn && panel::redraw_panel_frame(into, input);
+    };
+    panel::PanelFrameInput pin_96 = frame;
+    pin_96.pin_animation = state::PinAnimation{now, true};
+    panel::PanelFrameInput pin_144 = frame_144;
+    pin_144.pin_animation = pin_96.pin_animation;
+    // Every pixel again into the kept section: what a frame costs when everything changed.
+    const auto whole = [&drawn](std::unique_ptr<panel::DibFrame>& into, const panel::PanelFrameInput& input) {
+        if (into) {
+            into->kept().drawn.reset();
+        }
+        drawn = drawn && panel::redraw_panel_frame(into, input);
+    };
 
-    bool drawn = kept != nullptr;
     const Case cases[] = {
-        {"panel frame, 10 accounts, 96 DPI", 1000.0,
+        {"frame, clock ticking, 96 DPI", 1000.0, [&] { ticking(kept_96, tick_96); }},
+        {"frame, clock ticking, 144 DPI", 1000.0, [&] { ticking(kept_144, tick_144); }},
+        {"frame after a poll, 96 DPI", 1000.0, [&] { after_poll(kept_96, poll_96, polled_96); }},
+        {"frame after a poll, 144 DPI", 1000.0, [&] { after_poll(kept_144, poll_144, polled_144); }},
+        {"frame of the pin animation, 96 DPI", 1000.0, [&] { pin_frame(kept_96, pin_96); }},
+        {"frame of the pin animation, 144 DPI", 1000.0, [&] { pin_frame(kept_144, pin_144); }},
+        {"frame drawn whole, kept section, 96 DPI", 0.0, [&] { whole(kept_96, frame); }},
+        {"frame drawn whole, kept section, 144 DPI", 0.0, [&] { whole(kept_144, frame_144); }},
+        {"first frame, new section, 96 DPI", 0.0,
          [&] { drawn = drawn && panel::draw_panel_frame(frame) != nullptr; }},
-        {"panel frame, 10 accounts, 144 DPI", 1000.0,
+        {"first frame, new section, 144 DPI", 0.0,
          [&] { drawn = drawn && panel::draw_panel_frame(frame_144) != nullptr; }},
-        // The window's redraw keeps its section while the panel's size holds: no new section whose
-        // pages the first drawing faults in.
-        {"panel redraw, kept section, 96 DPI", 1000.0,
-         [&] { drawn = drawn && panel::redraw_panel_frame(kept_96, frame); }},
-        {"panel redraw, kept section, 144 DPI", 1000.0,
-         [&] { drawn = drawn && panel::redraw_panel_frame(kept_144, frame_144); }},
         // Where a frame's time goes: the plan (portable), the DIB section, the alpha pass.
         {"draw plan alone, 96 DPI", 0.0,
          [&] {

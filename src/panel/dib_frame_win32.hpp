@@ -7,6 +7,7 @@
 
 #include "native_interop/gdi_owners_win32.hpp"
 #include "panel/image.hpp"
+#include "panel/repaint.hpp"
 
 namespace panel {
 
@@ -25,6 +26,8 @@ class DibFrame {
     [[nodiscard]] std::int32_t height() const noexcept { return height_; }
     // The section's bits; flush GDI (GdiFlush) before reading what it drew.
     [[nodiscard]] ImageView pixels() const noexcept;
+    // What the bits hold for the next panel frame drawn into them: nothing known at first.
+    [[nodiscard]] KeptFrame& kept() noexcept { return kept_; }
 
   private:
     DibFrame(native_interop::MemoryDc dc, native_interop::Bitmap bitmap, void* bits, std::int32_t width,
@@ -37,6 +40,7 @@ class DibFrame {
     std::uint32_t* bits_;
     std::int32_t width_;
     std::int32_t height_;
+    KeptFrame kept_;
 };
 
 }  // namespace panel

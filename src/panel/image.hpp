@@ -3,12 +3,14 @@
 // byte, then green, red and alpha. The pixel passes work on a view, so they run directly on the
 // bits of a DIB section the caller owns; `Image` owns its pixels for tests and off-screen work.
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <type_traits>
 #include <vector>
 
 #include "panel/palette.hpp"
+#include "state/rect.hpp"
 
 namespace panel {
 
@@ -67,13 +69,35 @@ struct Image {
            (static_cast<std::uint32_t>(colour.green) << 8) | colour.blue;
 }
 
-// Fills every row with the palette's background: solid, or the vertical gradient.
+// Fills every row with the palette's background, opaque: solid, or the vertical gradient.
 void fill_background(ImageView image, const PanelPalette& palette);
+
+// The opaque background pixel of each of `height` rows.
+[[nodiscard]] std::vector<std::uint32_t> background_rows(const PanelPalette& palette, std::int32_t height);
+
+// Fills `areas` (each limited to the image) with the background `rows` (one per image row); the
+// rest is left as it is.
+void fill_rows(ImageView image, std::span<const std::uint32_t> rows,
+               std::span<const state::Rect> areas) noexcept;
+
+// Sets the alpha of every pixel inside `areas` to 255, colours untouched. GDI writes alpha 0
+// wherever it draws into a 32-bpp section.
+void make_opaque(ImageView image, std::span<const state::Rect> areas) noexcept;
 
 // How much of pixel (x, y) lies inside the panel's outline of corner radius `radius` pixels
 // (already limited to half the shorter side): 1 outside the corner squares.
 [[nodiscard]] double corner_coverage(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
                                      std::int32_t radius) noexcept;
+
+// The radius the corner passes use: s(corner_radius) limited to half the shorter side.
+[[nodiscard]] std::int32_t corner_radius_within(std::int32_t width, std::int32_t height,
+                                                std::int32_t radius_px) noexcept;
+
+// Rounds an opaque frame's corners: inside the corner squares named in `which` (top-left,
+// top-right, bottom-left, bottom-right) each pixel becomes its coverage of the outline,
+// premultiplied (fully transparent outside); nothing else is touched.
+void round_corners(ImageView image, std::int32_t radius_px,
+                   std::array<bool, 4> which = {true, true, true, true});
 
 // Turns a drawn frame into what a per-pixel-alpha window takes: opaque inside the outline, the
 // rounded corners anti-aliased and premultiplied, fully transparent outside. `radius_px` is

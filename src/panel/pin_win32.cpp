@@ -76,16 +76,23 @@ void draw_pin(HDC dc, const PinGlyph& pin, HFONT font) noexcept {
     }
     const native_interop::Region clip(CreatePolygonRgn(corners, 4, WINDING));
     if (font != nullptr && clip) {
-        // SelectClipRgn copies the region, so ours can go with this scope.
-        SelectClipRgn(dc, clip.get());
-        const native_interop::ScopedSelect selected(dc, font);
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, RGB(pin.colour.red, pin.colour.green, pin.colour.blue));
-        RECT moved{pin.box.left + pin.offset.dx, pin.box.top + pin.offset.dy, pin.box.right + pin.offset.dx,
-                   pin.box.bottom + pin.offset.dy};
-        DrawTextW(dc, PIN_GLYPH, 1, &moved, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOCLIP);
-        SelectClipRgn(dc, nullptr);
+        // Within whatever clips the DC already (a partial redraw); the saved state, clip region
+        // included, comes back afterwards.
+        const int saved = SaveDC(dc);
+        ExtSelectClipRgn(dc, clip.get(), RGN_AND);
+        {
+            const native_interop::ScopedSelect selected(dc, font);
+            SetBkMode(dc, TRANSPARENT);
+            SetTextColor(dc, RGB(pin.colour.red, pin.colour.green, pin.colour.blue));
+            RECT moved{pin.box.left + pin.offset.dx, pin.box.top + pin.offset.dy,
+                       pin.box.right + pin.offset.dx, pin.box.bottom + pin.offset.dy};
+            DrawTextW(dc, PIN_GLYPH, 1, &moved, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOCLIP);
+        }
+        RestoreDC(dc, saved);
     }
+}
+
+void publish_pin_rect(const PinGlyph& pin) noexcept {
     try {
         state::ui_values().pin_rect.set(pin.box);
     } catch (...) {

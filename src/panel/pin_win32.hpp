@@ -19,7 +19,10 @@ namespace panel {
 [[nodiscard]] native_interop::Font make_pin_font(std::int32_t height, DWORD quality) noexcept;
 
 // Draws the glyph in `font` (make_pin_font at the box's width) moved by the plan's offset and clipped at its
-// tip, and publishes the unmoved box as the pin's hit rectangle (state::ui_values().pin_rect).
+// tip.
 void draw_pin(HDC dc, const PinGlyph& pin, HFONT font) noexcept;
+
+// Publishes the unmoved box as the pin's hit rectangle (state::ui_values().pin_rect).
+void publish_pin_rect(const PinGlyph& pin) noexcept;
 
 }  // namespace panel

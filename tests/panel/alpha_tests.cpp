@@ -78,7 +78,24 @@ TEST(ImageView, PassesWorkInPlaceOnCallerMemoryAndRefuseShortBuffers) {
 
     panel::fill_background(panel::ImageView(6, 4, std::span(bits)),
                            panel::palette_for(settings::PanelTheme::HybridLight));
-    EXPECT_EQ(bits[0], panel::pixel(panel::parse_hex_colour("#FBFBFD")));
+    EXPECT_EQ(bits[0], panel::pixel(panel::parse_hex_colour("#FBFBFD"), 0xFF));
+
+    // Only the areas named: the background rows inside them, alpha set inside the others.
+    bits.fill(GREY);
+    const std::uint32_t rows[4] = {0xFF000001, 0xFF000002, 0xFF000003, 0xFF000004};
+    const state::Rect areas[] = {{1, 1, 3, 3}, {5, 3, 9, 9}};
+    const panel::ImageView view(6, 4, std::span(bits));
+    panel::fill_rows(view, rows, areas);
+    EXPECT_EQ(bits[1 * 6 + 2], rows[1]);
+    EXPECT_EQ(bits[3 * 6 + 5], rows[3]) << "an area past the edge is cut at it";
+    EXPECT_EQ(bits[0], GREY);
+    bits.fill(GREY);
+    panel::make_opaque(view, areas);
+    EXPECT_EQ(bits[2 * 6 + 1], 0xFF000000u | GREY);
+    EXPECT_EQ(bits[2 * 6 + 3], GREY);
+    panel::round_corners(view, 2, {false, true, false, false});
+    EXPECT_EQ(bits[5], 0u) << "top-right corner rounded";
+    EXPECT_EQ(bits[0], GREY) << "top-left corner left";
 
     const panel::ImageView too_short(6, 5, std::span(bits));
     EXPECT_EQ(too_short.width, 0) << "a size the buffer cannot hold gives an empty view";

@@ -67,12 +67,14 @@ TEST(Background, GradientRowsRoundHalfAwayAndOneRowIsTheTop) {
 
     panel::Image image(2, 3);
     panel::fill_background(image, fluent);
-    EXPECT_EQ(image.at(1, 1), panel::pixel({38, 38, 42}));
-    EXPECT_EQ(image.at(0, 2), panel::pixel({0x20, 0x20, 0x24}));
+    EXPECT_EQ(image.at(1, 1), panel::pixel({38, 38, 42}, 0xFF));
+    EXPECT_EQ(image.at(0, 2), panel::pixel({0x20, 0x20, 0x24}, 0xFF));
+    EXPECT_EQ(panel::background_rows(fluent, 3),
+              (std::vector<std::uint32_t>{image.at(0, 0), image.at(0, 1), image.at(0, 2)}));
     panel::Image solid(2, 2);
     panel::fill_background(solid, panel::palette_for(PanelTheme::HybridLight));
     for (const std::uint32_t value : solid.pixels) {
-        EXPECT_EQ(value, 0x00FBFBFDu);
+        EXPECT_EQ(value, 0xFFFBFBFDu) << "opaque";
     }
 }
 

@@ -328,4 +328,58 @@ TEST_F(PanelFrame, AKeptSectionIsReplacedOnlyWhenTheSizeChanges) {
     EXPECT_TRUE(std::equal(a.pixels.begin(), a.pixels.end(), b.pixels.begin(), b.pixels.end()));
 }
 
+// What the window does frame after frame: a kept section redrawn where its input changed must
+// come out as a frame drawn whole, pixel for pixel, whatever changed in between.
+TEST_F(PanelFrame, AKeptFrameRedrawnAfterEachChangeEqualsANewFrame) {
+    using Step = void (*)(PanelFrameInput&);
+    struct Case {
+        const char* name;
+        std::vector<Step> steps;
+    };
+    const Case cases[] = {
+        {"the clock ticks past minutes",
+         {[](PanelFrameInput& in) { in.now += 61 * platform::FILETIME_TICKS_PER_SECOND; },
+          [](PanelFrameInput& in) { in.now += 3600 * platform::FILETIME_TICKS_PER_SECOND; }}},
+        {"a poll changes the values",
+         {[](PanelFrameInput& in) { in.rows[0].usage->five_hour.percent = 99; }}},
+        {"the pin animates",
+         {[](PanelFrameInput& in) {
+              in.pin_animation = state::PinAnimation{NOW, true};
+          },
+          [](PanelFrameInput& in) { in.now += 100 * platform::FILETIME_TICKS_PER_MILLISECOND; },
+          [](PanelFrameInput& in) { in.now += 150 * platform::FILETIME_TICKS_PER_MILLISECOND; },
+          [](PanelFrameInput& in) {
+              in.pin_animation.reset();
+              in.pinned = true;
+          }}},
+        {"a label gets an ellipsis, an account fails",
+         {[](PanelFrameInput& in) { in.rows[1].label = std::string(90, 'w') + "@example.com"; },
+          [](PanelFrameInput& in) { in.rows[0].usage.reset(); }}},
+        {"another theme", {[](PanelFrameInput& in) { in.theme = PanelTheme::Win11Fluent; }}},
+    };
+    for (const Case& c : cases) {
+        PanelFrameInput input =
+            input_of({account("claude-1", Provider::Claude), account("claude-2", Provider::Claude),
+                      account("codex-1", Provider::Codex)});
+        for (UsageSnapshot& row : input.rows) {
+            row.usage->five_hour.resets_at = NOW + 7'500ULL * platform::FILETIME_TICKS_PER_SECOND;
+        }
+        std::unique_ptr<panel::DibFrame> kept;
+        ASSERT_TRUE(panel::redraw_panel_frame(kept, input, fixed_zone));
+        for (std::size_t k = 0; k < c.steps.size(); ++k) {
+            c.steps[k](input);
+            state::ui_values().pin_rect.set(state::Rect{});
+            ASSERT_TRUE(panel::redraw_panel_frame(kept, input, fixed_zone));
+            EXPECT_EQ(state::ui_values().pin_rect.get(), (state::Rect{625, 6, 641, 22}))
+                << "published even where the pin was not drawn again";
+            const auto fresh = draw(input);
+            ASSERT_TRUE(fresh);
+            const panel::ImageView a = kept->pixels();
+            const panel::ImageView b = fresh->pixels();
+            EXPECT_TRUE(std::equal(a.pixels.begin(), a.pixels.end(), b.pixels.begin(), b.pixels.end()))
+                << c.name << ", step " << k;
+        }
+    }
+}
+
 }  // namespace
