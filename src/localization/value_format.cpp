@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cfenv>
 #include <cmath>
 
 namespace localization {
@@ -55,11 +54,15 @@ std::string format_percent(double percent) {
     if (std::isinf(percent)) {
         return percent > 0 ? "inf%" : "-inf%";
     }
-    // nearbyint rounds to even under the default rounding mode, on the exact binary value.
-    const int previous = std::fegetround();
-    std::fesetround(FE_TONEAREST);
-    double rounded = std::nearbyint(percent);
-    std::fesetround(previous);
+    // Halves to even, on the exact binary value, whatever the rounding mode: the fraction is
+    // exact below 2^52 and larger values are whole already. (Switching the rounding mode would
+    // do it too, but mingw's fesetround asks the processor for SSE with CPUID, which a virtual
+    // machine traps: about a microsecond for every value text.)
+    double rounded = std::floor(percent);
+    if (const double fraction = percent - rounded;
+        fraction > 0.5 || (fraction == 0.5 && std::fmod(rounded, 2.0) != 0.0)) {
+        rounded += 1.0;
+    }
     if (rounded == 0.0) {
         rounded = 0.0;  // -0.3 reads as 0%, not -0%
     }

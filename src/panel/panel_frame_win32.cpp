@@ -214,10 +214,11 @@ void execute_draw_plan(DrawPlan plan, HDC dc, ImageView pixels, KeptFrame& kept)
     try {
         const bool known = kept.drawn && kept.drawn_with == drawn_with;
         repaint = known ? plan_repaint(*kept.drawn, plan) : full_repaint(plan);
-        if (!known || kept.drawn->palette != plan.palette ||
+        if (kept.rows_palette != plan.palette ||
             kept.rows.size() != static_cast<std::size_t>(plan.size.height)) {
-            kept.rows.clear();  // new rows, or none if there is no memory for them
+            kept.rows_palette.reset();  // new rows, or none if there is no memory for them
             kept.rows = background_rows(plan.palette, plan.size.height);
+            kept.rows_palette = plan.palette;
         }
     } catch (...) {
         repaint.reset();

@@ -6,6 +6,8 @@
 #include <type_traits>
 #include <unordered_map>
 
+#include "panel/rect_union.hpp"
+
 namespace panel {
 namespace {
 
@@ -149,10 +151,12 @@ Repaint full_repaint(const DrawPlan& next) {
     Repaint out;
     out.restore.push_back({0, 0, next.size.width, next.size.height});
     out.commands.reserve(next.commands.size());
+    std::vector<state::Rect> areas;
     for (std::size_t i = 0; i < next.commands.size(); ++i) {
         out.commands.push_back(i);
-        append_command_areas(next.commands[i], next.size, out.opaque);
+        append_command_areas(next.commands[i], next.size, areas);
     }
+    out.opaque = union_of(areas);
     out.corners.fill(true);
     return out;
 }
@@ -232,8 +236,9 @@ Repaint plan_repaint(const DrawPlan& previous, const DrawPlan& next) {
             out.commands.push_back(i);
         }
     }
-    out.opaque = changed;
-    out.restore = std::move(changed);
+    // A region is made of these: they must not overlap.
+    out.restore = union_of(changed);
+    out.opaque = out.restore;
     out.clipped = true;
     return out;
 }

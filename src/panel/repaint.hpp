@@ -50,7 +50,8 @@ struct Repaint {
 // What a kept frame's pixels hold between frames.
 struct KeptFrame {
     std::optional<DrawPlan> drawn;               // the plan last drawn completely; nothing: unknown pixels
-    std::vector<std::uint32_t> rows;             // the opaque background of each row of `drawn`
+    std::vector<std::uint32_t> rows;             // the opaque background of each row ...
+    std::optional<PanelPalette> rows_palette;    // ... of this palette
     std::array<std::uintptr_t, 3> drawn_with{};  // the backend's fonts for `drawn`
 };
 

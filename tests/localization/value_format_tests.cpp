@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cfenv>
 #include <string>
 
 #include "localization/string_table.hpp"
@@ -65,6 +66,15 @@ TEST(FormatPercent, RoundsHalvesToEvenWithoutClamping) {
     for (const auto& [value, expected] : cases) {
         EXPECT_EQ(localization::format_percent(value), expected) << value;
     }
+    // The same whatever rounding mode the thread is in.
+    const int mode = std::fegetround();
+    for (const int other : {FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
+        std::fesetround(other);
+        for (const auto& [value, expected] : cases) {
+            EXPECT_EQ(localization::format_percent(value), expected) << value << " in mode " << other;
+        }
+    }
+    std::fesetround(mode);
 }
 
 TEST(FormatCountdown, ShowsTheTwoLargestGroups) {

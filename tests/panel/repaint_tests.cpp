@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+#include "panel/rect_union.hpp"
 #include "panel/repaint.hpp"
 
 namespace {
@@ -197,6 +198,52 @@ TEST(Repaint, CommandAreasStayInsideTheFrame) {
     EXPECT_EQ(panel::corner_squares(size, 8),
               (std::vector<Rect>{{0, 0, 8, 8}, {92, 0, 100, 8}, {0, 42, 8, 50}, {92, 42, 100, 50}}));
     EXPECT_TRUE(panel::corner_squares(size, 0).empty());
+}
+
+TEST(RectUnion, CoversEveryPixelOnceInSortedBands) {
+    struct Case {
+        const char* name;
+        std::vector<Rect> rects;
+        std::vector<Rect> expected;
+    };
+    const Case cases[] = {
+        {"nothing", {}, {}},
+        {"empty rectangles count for nothing", {{5, 5, 5, 9}, {1, 1, 4, 1}}, {}},
+        {"one inside another", {{0, 0, 10, 10}, {2, 2, 4, 4}}, {{0, 0, 10, 10}}},
+        {"overlapping side by side", {{0, 0, 6, 4}, {4, 0, 10, 4}}, {{0, 0, 10, 4}}},
+        {"touching edges join", {{0, 0, 5, 4}, {5, 0, 9, 4}, {0, 4, 9, 6}}, {{0, 0, 9, 6}}},
+        {"a cross", {{4, 0, 6, 10}, {0, 4, 10, 6}}, {{4, 0, 6, 4}, {0, 4, 10, 6}, {4, 6, 6, 10}}},
+        {"two apart in one band, sorted from the left",
+         {{7, 0, 9, 3}, {0, 0, 2, 3}},
+         {{0, 0, 2, 3}, {7, 0, 9, 3}}},
+    };
+    for (const Case& c : cases) {
+        const std::vector<Rect> got = panel::union_of(c.rects);
+        EXPECT_EQ(got, c.expected) << c.name;
+    }
+    // Many overlapping areas of a real frame: the same pixels, none twice.
+    const DrawPlan plan = plan_of(three_accounts());
+    std::vector<Rect> areas;
+    for (const auto& command : plan.commands) {
+        panel::append_command_areas(command, plan.size, areas);
+    }
+    const std::vector<Rect> bands = panel::union_of(areas);
+    panel::Image counts(plan.size.width, plan.size.height);
+    for (const Rect& r : bands) {
+        for (std::int32_t y = r.top; y < r.bottom; ++y) {
+            for (std::int32_t x = r.left; x < r.right; ++x) {
+                ++counts.at(x, y);
+            }
+        }
+    }
+    for (std::int32_t y = 0; y < plan.size.height; ++y) {
+        for (std::int32_t x = 0; x < plan.size.width; ++x) {
+            ASSERT_EQ(counts.at(x, y), inside(areas, x, y) ? 1u : 0u) << x << "," << y;
+        }
+    }
+    EXPECT_TRUE(std::is_sorted(bands.begin(), bands.end(), [](const Rect& a, const Rect& b) {
+        return a.top != b.top ? a.top < b.top : a.left < b.left;
+    }));
 }
 
 }  // namespace
