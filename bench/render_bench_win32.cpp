@@ -1,7 +1,9 @@
-// How long the renderer takes, in CPU time of the drawing thread: one panel frame of ten
-// accounts at 96 and 144 DPI, the rounded-alpha pass alone, and one tray icon. Each case runs in
-// batches long enough for the thread clock (10 ms steps under Wine) to be read to about 2 %, and
-// the median of the repetitions is reported. Exits 1 when a case is over its budget.
+// How long the renderer takes, in CPU time of the drawing thread: panel frames of ten accounts at
+// 96 and 144 DPI as the window draws them (into its kept section, after a second, after a poll,
+// during the pin's animation, and with everything changed), the first frame into a new section,
+// where a frame's time goes, and one tray icon. Each case runs in batches long enough for the
+// thread clock (10 ms steps under Wine) to be read to about 2 %, and the median of the
+// repetitions is reported. Exits 1 when a case is over its budget.
 // Usage: render_bench [part of a case name]
 
 #include <algorithm>
@@ -254,8 +256,10 @@ int main(int argc, char** argv) {
         {"frame after a poll, 144 DPI", 1000.0, [&] { after_poll(kept_144, poll_144, polled_144); }},
         {"frame of the pin animation, 96 DPI", 1000.0, [&] { pin_frame(kept_96, pin_96); }},
         {"frame of the pin animation, 144 DPI", 1000.0, [&] { pin_frame(kept_144, pin_144); }},
-        {"frame drawn whole, kept section, 96 DPI", 0.0, [&] { whole(kept_96, frame); }},
-        {"frame drawn whole, kept section, 144 DPI", 0.0, [&] { whole(kept_144, frame_144); }},
+        {"frame drawn whole, kept section, 96 DPI", 1000.0, [&] { whole(kept_96, frame); }},
+        {"frame drawn whole, kept section, 144 DPI", 1000.0, [&] { whole(kept_144, frame_144); }},
+        // After a size change: the new section's pages are faulted in as the background fills
+        // them, which costs more than drawing (reported, outside the frame budget).
         {"first frame, new section, 96 DPI", 0.0,
          [&] { drawn = drawn && panel::draw_panel_frame(frame) != nullptr; }},
         {"first frame, new section, 144 DPI", 0.0,
