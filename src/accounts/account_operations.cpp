@@ -224,8 +224,12 @@ void remove_account(const std::string& id, Provider provider, const std::filesys
     }
     // Out of the list, the folder lets no new tool in; those still at work are waited for.
     folder_uses().wait_until_unused(dir);
-    log_out(provider, dir, context.tools);
-    delete_directory(context.settings_path, dir);
+    // A folder the user had before (adopted, or named by hand) stays signed in: their own tool
+    // may still use it. Only our own folders are signed out and deleted.
+    if (inside_accounts_folder(context.settings_path, dir)) {
+        log_out(provider, dir, context.tools);
+        delete_directory(context.settings_path, dir);
+    }
     save_and_poll(context);
 }
 

@@ -30,9 +30,10 @@ std::optional<std::string> add_account(Provider provider, const OperationContext
 bool relogin_account(const std::string& id, Provider provider, const std::filesystem::path& dir,
                      const OperationContext& context);
 
-// The entry, the tool's logout and the directory (only when it lies in the accounts folder; links
-// inside are deleted, never followed; what cannot be deleted is logged). Nothing at all unless
-// the list still holds this id with this directory.
+// The entry, and when the directory lies in the accounts folder the tool's logout and the
+// directory (links inside are deleted, never followed; what cannot be deleted is logged); any
+// other directory is left as it is, signed in. Nothing at all unless the list still holds this
+// id with this directory.
 void remove_account(const std::string& id, Provider provider, const std::filesystem::path& dir,
                     const OperationContext& context);
 

@@ -121,7 +121,22 @@ TEST_F(AccountOperations, ARemovedIdIsReusedAtTheEndOfTheList) {
     EXPECT_EQ(polls_, 4);
 }
 
-TEST_F(AccountOperations, RemoveLogsOutAndKeepsAFolderOutsideTheAccountsFolder) {
+TEST_F(AccountOperations, RemoveSignsOutAndDeletesOnlyOurOwnFolder) {
+    TempFolder elsewhere;
+    const auto log = elsewhere / "calls.jsonl";  // outside the folder that goes away
+    platform::set_env("GAUGELET_FAKE_TOOL_LOG", text::path_to_utf8(log));
+    ASSERT_EQ(accounts::add_account(Provider::Claude, context_), "claude-1");
+    const auto dir = accounts()[0].dir;
+    accounts::remove_account("claude-1", Provider::Claude, dir, context_);
+    platform::set_env("GAUGELET_FAKE_TOOL_LOG", std::nullopt);
+    EXPECT_FALSE(std::filesystem::exists(dir));
+    const auto calls = fake_tool::read_invocations(log);
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.back().args, (std::vector<std::string>{"auth", "logout"}));
+    EXPECT_EQ(calls.back().env.at("CLAUDECODE"), "1") << "logout keeps the caller's variables";
+}
+
+TEST_F(AccountOperations, RemoveLeavesAFolderOutsideTheAccountsFolderAsItIsSignedIn) {
     TempFolder elsewhere;
     const auto own = elsewhere / "my-claude";
     std::filesystem::create_directories(own);
@@ -131,11 +146,8 @@ TEST_F(AccountOperations, RemoveLogsOutAndKeepsAFolderOutsideTheAccountsFolder) 
     accounts::remove_account("claude-7", Provider::Claude, own, context_);
     EXPECT_TRUE(accounts().empty());
     EXPECT_TRUE(std::filesystem::exists(own / "notes.txt")) << "a folder the user chose is never deleted";
-    const auto calls = fake_tool::read_invocations(own / "fake-tool-log.jsonl");
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].args, (std::vector<std::string>{"auth", "logout"}));
-    EXPECT_EQ(calls[0].env.at("CLAUDECODE"), "1") << "logout keeps the caller's variables";
-    EXPECT_FALSE(std::filesystem::exists(own / ".credentials.json"));
+    EXPECT_TRUE(fake_tool::read_invocations(own / "fake-tool-log.jsonl").empty()) << "no logout there";
+    EXPECT_TRUE(std::filesystem::exists(own / ".credentials.json")) << "the user's own tool stays signed in";
 }
 
 TEST_F(AccountOperations, OnlyFoldersInsideTheAccountsFolderCountAsOurs) {
