@@ -24,7 +24,7 @@ using CornerSet = std::array<bool, 4>;
 // polygon's bounds.
 void append_command_areas(const DrawCommand& command, Size size, std::vector<state::Rect>& out);
 
-// The corner squares of a frame `size` with rounding radius `radius_px`; none when square.
+// The corner squares of a frame `size` with rounding radius `radius_px`; none without rounding.
 [[nodiscard]] std::vector<state::Rect> corner_squares(Size size, std::int32_t radius_px);
 
 struct Repaint {
