@@ -98,4 +98,22 @@ private:
     HGDIOBJ old_;
 };
 
+// A 32-bpp top-down DIB section (one word per pixel: blue, green, red, alpha) and its bits; an
+// empty owner and null bits when GDI cannot make it.
+inline Bitmap top_down_dib_section(HDC dc, std::int32_t width, std::int32_t height, void*& bits) noexcept {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    bits = nullptr;
+    Bitmap section(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!section) {
+        bits = nullptr;
+    }
+    return section;
+}
+
 }  // namespace native_interop

@@ -11,15 +11,8 @@ std::unique_ptr<DibFrame> DibFrame::create(std::int32_t width, std::int32_t heig
     if (!dc) {
         return nullptr;
     }
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    native_interop::Bitmap bitmap(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    native_interop::Bitmap bitmap = native_interop::top_down_dib_section(dc.get(), width, height, bits);
     if (!bitmap || bits == nullptr) {
         return nullptr;
     }

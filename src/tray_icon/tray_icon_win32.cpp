@@ -90,15 +90,8 @@ class Canvas {
 
     // All four or none: a half-made canvas is made again at the next icon.
     bool make() noexcept {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = TRAY_ICON_SIZE;
-        info.bmiHeader.biHeight = -TRAY_ICON_SIZE;  // top-down
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
         void* bits = nullptr;
-        Bitmap colour(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        Bitmap colour = native_interop::top_down_dib_section(nullptr, TRAY_ICON_SIZE, TRAY_ICON_SIZE, bits);
         // An all-zero mask: the colour bitmap's alpha alone decides what shows.
         static constexpr std::array<std::uint8_t, PIXEL_COUNT / 8> zeros{};
         Bitmap mask(CreateBitmap(TRAY_ICON_SIZE, TRAY_ICON_SIZE, 1, 1, zeros.data()));

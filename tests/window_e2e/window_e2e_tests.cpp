@@ -78,6 +78,16 @@ class GaugeletProgram : public ::testing::Test {
         write_text(root_.path() / "Quotavane" / "settings.json", settings.dump(2));
     }
 
+    // Both usage endpoints answer with a reading whose windows reset in the future.
+    void answer_usage() {
+        server_.route("GET", CLAUDE_USAGE, [](const test_http::SeenRequest&) {
+            return Reply{200, {}, claude_body()};
+        });
+        server_.route("GET", CODEX_USAGE, [](const test_http::SeenRequest&) {
+            return Reply{200, {}, future_codex_body()};
+        });
+    }
+
     // Starts the program and waits until its first render is done.
     HWND launch() {
         if (!started_) {
@@ -146,12 +156,7 @@ TEST_F(GaugeletProgram, ExitAndCloseEndTheProcessPromptly) {
 
 TEST_F(GaugeletProgram, EverySettingsCommandLandsInTheFile) {
     write_settings({{"accounts", {claude_account("claude-1"), codex_account("codex-1", 1)}}});
-    server_.route("GET", CLAUDE_USAGE, [](const test_http::SeenRequest&) {
-        return Reply{200, {}, claude_body()};
-    });
-    server_.route("GET", CODEX_USAGE, [](const test_http::SeenRequest&) {
-        return Reply{200, {}, future_codex_body()};
-    });
+    answer_usage();
     const HWND hwnd = launch();
     ASSERT_NE(hwnd, nullptr);
 
@@ -186,12 +191,7 @@ TEST_F(GaugeletProgram, EverySettingsCommandLandsInTheFile) {
 
 TEST_F(GaugeletProgram, FirstPollSyncsTheTrayAndHoverShowsAPanelOfItsSize) {
     write_settings({{"accounts", {claude_account("claude-1"), codex_account("codex-1", 1)}}});
-    server_.route("GET", CLAUDE_USAGE, [](const test_http::SeenRequest&) {
-        return Reply{200, {}, claude_body()};
-    });
-    server_.route("GET", CODEX_USAGE, [](const test_http::SeenRequest&) {
-        return Reply{200, {}, future_codex_body()};
-    });
+    answer_usage();
     const HWND hwnd = launch();
     ASSERT_NE(hwnd, nullptr);
     EXPECT_TRUE(driver_->wait_for_log("tray sync: 2 icons, uids=[4097, 8193]", 30s)) << driver_->log();
@@ -270,12 +270,7 @@ TEST_F(GaugeletProgram, TheHotCornerShowsThePanelAtTheCorner) {
 
 TEST_F(GaugeletProgram, AnAddedAccountJoinsAndARemovedOneTakesOnlyItsFolder) {
     write_settings({{"accounts", {codex_account("codex-1", 0)}}});
-    server_.route("GET", CLAUDE_USAGE, [](const test_http::SeenRequest&) {
-        return Reply{200, {}, claude_body()};
-    });
-    server_.route("GET", CODEX_USAGE, [](const test_http::SeenRequest&) {
-        return Reply{200, {}, future_codex_body()};
-    });
+    answer_usage();
     const HWND hwnd = launch();
     ASSERT_NE(hwnd, nullptr);
     PostMessageW(hwnd, WM_COMMAND, 70, 0);
