@@ -47,6 +47,7 @@ FetchResult poll_claude(const accounts::Account& account, const PollContext& con
     fetch.endpoints = context.endpoints;
     fetch.cache = context.cache;
     fetch.cooldowns = context.cooldowns;
+    fetch.retired_models = context.retired_models;
     fetch.now = context.now;
     return fetch_claude_usage(account.dir, fetch);
 }

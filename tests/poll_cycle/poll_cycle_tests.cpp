@@ -102,6 +102,7 @@ class PollCycle : public ::testing::Test {
         c.tools = tools_;
         c.cache = &cache_;
         c.cooldowns = &cooldowns_;
+        c.retired_models = &retired_;
         c.sequence = &sequence_;
         c.now = fixed_now;
         return c;
@@ -119,6 +120,7 @@ class PollCycle : public ::testing::Test {
     accounts::ToolSession tools_ = test_tools::fake_tool_session();
     poller::WeeklyScopedCache cache_;
     poller::UsageCooldowns cooldowns_;
+    poller::RetiredModels retired_;
     poller::PollSequence sequence_;
 };
 
