@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include "accounts/codex_credentials.hpp"
 #include "diagnostics/log.hpp"
 #include "text/debug_text.hpp"
 #include "text/path_text.hpp"
@@ -19,6 +20,24 @@ void run_refresh(const platform::ChildCommand& command, std::string_view tool, c
     }
     // Only the rewritten credential file matters; the exit code and output are not used.
     platform::wait_or_kill(std::get<platform::Process>(started), session.limits.refresh, *session.clock);
+}
+
+// Runs `refresh` unless the session's limit holds it back; whether it ran.
+template <typename Refresh>
+bool within_limit(const std::filesystem::path& dir, std::string_view file_name, std::string_view tool,
+                  const ToolSession& session, Refresh refresh) {
+    if (session.refresh_limit == nullptr) {
+        refresh();
+        return true;
+    }
+    if (session.refresh_limit->run(dir, dir / file_name, session.clock->now(), refresh)) {
+        return true;
+    }
+    diagnostics::log_owned(fmt::format(
+        "{} token refresh held back (dir=Some({})): the last one left the credentials unchanged less than "
+        "30 minutes ago",
+        tool, text::debug_path(dir)));
+    return false;
 }
 
 }  // namespace
@@ -48,39 +67,43 @@ std::variant<ClaudeCredentials, CredentialsFailure> resolve_claude_credentials(
     return std::move(*credentials);
 }
 
-void refresh_claude_token(const std::filesystem::path& dir, const ToolSession& session) {
+bool refresh_claude_token(const std::filesystem::path& dir, const ToolSession& session) {
     const auto lease = enter_folder(session, dir);
     if (!lease) {
-        return;  // the account has gone: its folder gets no fresh credentials
+        return false;  // the account has gone: its folder gets no fresh credentials
     }
-    const std::string program = session.locator.find_claude();
-    diagnostics::log_owned(fmt::format("attempting Windows Claude token refresh via {} (dir=Some({}))",
-                                       program, text::debug_path(dir)));
-    platform::ChildCommand command = wrap_tool(program, false, {"-p", "."});
-    // The same environment as every clean Claude call, without locating the tool a second time.
-    if (const auto dir_text = text::path_to_utf8(dir)) {
-        command.set_env("CLAUDE_CONFIG_DIR", *dir_text);
-    } else {
-        diagnostics::log_line(
-            "unable to spawn Windows Claude token refresh: path contains invalid UTF-8 characters");
-        return;
-    }
-    command.remove_env("CLAUDECODE");
-    command.remove_env("CLAUDE_CODE_ENTRYPOINT");
-    discard_all_streams(command);
-    run_refresh(command, "Claude", session);
+    return within_limit(dir, CLAUDE_CREDENTIALS_FILE, "Claude", session, [&] {
+        const std::string program = session.locator.find_claude();
+        diagnostics::log_owned(fmt::format("attempting Windows Claude token refresh via {} (dir=Some({}))",
+                                           program, text::debug_path(dir)));
+        platform::ChildCommand command = wrap_tool(program, false, {"-p", "."});
+        // The same environment as every clean Claude call, without locating the tool a second time.
+        if (const auto dir_text = text::path_to_utf8(dir)) {
+            command.set_env("CLAUDE_CONFIG_DIR", *dir_text);
+        } else {
+            diagnostics::log_line(
+                "unable to spawn Windows Claude token refresh: path contains invalid UTF-8 characters");
+            return;
+        }
+        command.remove_env("CLAUDECODE");
+        command.remove_env("CLAUDE_CODE_ENTRYPOINT");
+        discard_all_streams(command);
+        run_refresh(command, "Claude", session);
+    });
 }
 
-void refresh_codex_token(const std::filesystem::path& dir, const ToolSession& session) {
+bool refresh_codex_token(const std::filesystem::path& dir, const ToolSession& session) {
     const auto lease = enter_folder(session, dir);
     if (!lease) {
-        return;  // the account has gone: its folder gets no fresh credentials
+        return false;  // the account has gone: its folder gets no fresh credentials
     }
-    diagnostics::log_owned(
-        fmt::format("attempting Windows Codex token refresh (dir=Some({}))", text::debug_path(dir)));
-    platform::ChildCommand command = session.locator.codex_command({"exec", "."}, dir);
-    discard_all_streams(command);
-    run_refresh(command, "Codex", session);
+    return within_limit(dir, CODEX_AUTH_FILE_NAME, "Codex", session, [&] {
+        diagnostics::log_owned(
+            fmt::format("attempting Windows Codex token refresh (dir=Some({}))", text::debug_path(dir)));
+        platform::ChildCommand command = session.locator.codex_command({"exec", "."}, dir);
+        discard_all_streams(command);
+        run_refresh(command, "Codex", session);
+    });
 }
 
 }  // namespace accounts

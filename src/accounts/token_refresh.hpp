@@ -15,15 +15,18 @@ enum class CredentialsFailure {
     UnusableAfterRefresh,  // missing or still expired after the refresh
 };
 
-// The directory's credentials, refreshed once through the Claude tool when they have expired.
+// The directory's credentials, refreshed once through the Claude tool when they have expired
+// (and the session's refresh limit lets the tool run).
 [[nodiscard]] std::variant<ClaudeCredentials, CredentialsFailure> resolve_claude_credentials(
     const std::filesystem::path& dir, const ToolSession& session = {},
     platform::FileTime (*now)() = platform::precise_now);
 
-// Runs "claude -p ." in the directory and waits for it (killed after the refresh limit).
-void refresh_claude_token(const std::filesystem::path& dir, const ToolSession& session = {});
+// Runs "claude -p ." in the directory and waits for it (killed after the refresh time limit);
+// false when it did not run (the account has gone, or the session's refresh limit held it back).
+bool refresh_claude_token(const std::filesystem::path& dir, const ToolSession& session = {});
 
-// Runs "codex exec ." in the directory and waits for it (killed after the refresh limit).
-void refresh_codex_token(const std::filesystem::path& dir, const ToolSession& session = {});
+// Runs "codex exec ." in the directory and waits for it (killed after the refresh time limit);
+// false when it did not run (the account has gone, or the session's refresh limit held it back).
+bool refresh_codex_token(const std::filesystem::path& dir, const ToolSession& session = {});
 
 }  // namespace accounts

@@ -9,6 +9,7 @@
 
 #include "accounts/account.hpp"
 #include "accounts/folder_uses.hpp"
+#include "accounts/refresh_limit.hpp"
 #include "accounts/tool_discovery.hpp"
 #include "platform/process.hpp"
 
@@ -32,6 +33,8 @@ struct ToolSession {
     // Polls and re-logins admit a tool only while their account is still listed; unset, every
     // folder is let in (an add signs in inside a folder no account owns yet).
     FolderAdmission admit{};
+    // Holds back a token refresh that would repeat an unhelpful one; none limits nothing.
+    RefreshLimit* refresh_limit = &accounts::refresh_limit();
 };
 
 // Asked just before a tool starts in `dir`: the lease to hold while it runs, or nothing when the

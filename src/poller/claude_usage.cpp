@@ -29,6 +29,22 @@ std::string labels_of(const std::vector<ModelBar>& bars) {
     return joined;
 }
 
+// A usable Retry-After is kept as it is; without one the endpoint is left alone for a growing while.
+void cool_down(const std::filesystem::path& dir, const HttpResponse& answer,
+               const ClaudeFetchContext& context) {
+    const platform::FileTime now = context.now();
+    const auto retry_after = answer.header("Retry-After");
+    const auto until = retry_after ? retry_after_instant(*retry_after, now) : std::nullopt;
+    if (until && *until > now) {
+        context.cooldowns->start(dir, *until);
+        return;
+    }
+    const platform::FileTime backoff_end = context.cooldowns->back_off(dir, now);
+    diagnostics::log_owned(
+        fmt::format("usage endpoint 429 without a usable Retry-After; not asking it for {} s",
+                    (backoff_end - now) / platform::FILETIME_TICKS_PER_SECOND));
+}
+
 // What the usage request gave: a reading, a rejection of the token, or a reason to fall back.
 enum class Outcome { Reading, AuthRejected, FallBack };
 
@@ -49,11 +65,7 @@ Outcome ask_usage_endpoint(const std::filesystem::path& dir, const std::string& 
     }
     if (std::holds_alternative<HttpStatusError>(result)) {
         if (answer.status == 429) {
-            if (const auto retry_after = answer.header("Retry-After")) {
-                if (const auto until = retry_after_instant(*retry_after, context.now())) {
-                    context.cooldowns->start(dir, *until);
-                }
-            }
+            cool_down(dir, answer, context);
         }
         diagnostics::log_owned(fmt::format(
             "usage endpoint status {}; falling back to Messages API (model bars lost)", answer.status));
@@ -67,23 +79,32 @@ Outcome ask_usage_endpoint(const std::filesystem::path& dir, const std::string& 
         diagnostics::log_line("usage endpoint returned non-JSON; falling back to Messages API");
         return Outcome::FallBack;
     }
+    context.cooldowns->answered(dir);
     reading = usage_from_response(std::get<UsageResponse>(decoded));
     diagnostics::log_owned(fmt::format("usage endpoint ok: {} weekly_scoped [{}]", reading.model_bars.size(),
                                        redact_secret(labels_of(reading.model_bars), token)));
     return Outcome::Reading;
 }
 
+// A bar without a reset time and at 0 % is a window that has not started: any Messages request
+// would start it on the user's account, so only a running window is asked about.
+bool running_without_reset(const UsageBar& bar) {
+    return !bar.resets_at && bar.percent > 0.0;
+}
+
 // One Messages reading supplies the reset instants the usage answer lacked; nothing else of it is kept.
-void fill_missing_resets(UsageData& reading, const std::string& token, const Endpoints& endpoints) {
-    if (reading.five_hour.resets_at && reading.seven_day.resets_at) {
+void fill_missing_resets(UsageData& reading, const std::string& token, const ClaudeFetchContext& context) {
+    const bool five_hour = running_without_reset(reading.five_hour);
+    const bool seven_day = running_without_reset(reading.seven_day);
+    if (!five_hour && !seven_day) {
         return;
     }
-    const FetchResult messages = fetch_usage_from_messages(token, endpoints);
+    const FetchResult messages = fetch_usage_from_messages(token, context.endpoints, *context.retired_models);
     if (const auto* extra = std::get_if<UsageData>(&messages)) {
-        if (!reading.five_hour.resets_at) {
+        if (five_hour) {
             reading.five_hour.resets_at = extra->five_hour.resets_at;
         }
-        if (!reading.seven_day.resets_at) {
+        if (seven_day) {
             reading.seven_day.resets_at = extra->seven_day.resets_at;
         }
     }
@@ -124,9 +145,9 @@ FetchResult fetch_claude_usage(const std::filesystem::path& dir, const ClaudeFet
         return FetchFailure::AuthRejected;
     }
     if (outcome == Outcome::Reading) {
-        fill_missing_resets(reading, *token, context.endpoints);
+        fill_missing_resets(reading, *token, context);
     } else {
-        FetchResult fallback = fetch_usage_from_messages(*token, context.endpoints);
+        FetchResult fallback = fetch_usage_from_messages(*token, context.endpoints, *context.retired_models);
         if (const auto* failure = std::get_if<FetchFailure>(&fallback)) {
             diagnostics::log_line("usage endpoint and Messages API fallback both failed");
             return *failure;

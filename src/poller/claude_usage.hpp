@@ -8,6 +8,7 @@
 #include <string>
 
 #include "poller/endpoints.hpp"
+#include "poller/retired_models.hpp"
 #include "poller/usage_cooldown.hpp"
 #include "poller/usage_model.hpp"
 #include "poller/weekly_scoped_cache.hpp"
@@ -22,6 +23,7 @@ struct ClaudeFetchContext {
     Endpoints endpoints;
     WeeklyScopedCache* cache = &weekly_scoped_cache();
     UsageCooldowns* cooldowns = &usage_cooldowns();
+    RetiredModels* retired_models = &poller::retired_models();
     Clock now = platform::precise_now;
 };
 

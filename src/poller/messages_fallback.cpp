@@ -79,12 +79,16 @@ std::optional<UsageData> usage_from_rate_limit_headers(const HttpResponse& answe
     return usage;
 }
 
-FetchResult fetch_usage_from_messages(const std::string& access_token, const Endpoints& endpoints) {
+FetchResult fetch_usage_from_messages(const std::string& access_token, const Endpoints& endpoints,
+                                      RetiredModels& retired) {
     auto client = make_http_client(endpoints.http);
     if (!client) {
         return FetchFailure::Failed;
     }
     for (const std::string_view model : MESSAGES_MODELS) {
+        if (retired.contains(model)) {
+            continue;
+        }
         const HttpResult result = client->send(messages_request(endpoints, access_token, model));
         const HttpResponse* answer = answer_of(result);
         if (answer == nullptr) {
@@ -94,6 +98,13 @@ FetchResult fetch_usage_from_messages(const std::string& access_token, const End
             diagnostics::log_owned(fmt::format(
                 "messages endpoint returned auth error status {}; re-login required", answer->status));
             return FetchFailure::AuthRejected;
+        }
+        if (names_unknown_model(*answer)) {
+            retired.add(model);
+            diagnostics::log_owned(
+                fmt::format("messages endpoint does not know model {} (status {}); not asking it again",
+                            model, answer->status));
+            continue;
         }
         if (auto usage = usage_from_rate_limit_headers(*answer)) {
             return std::move(*usage);

@@ -26,7 +26,9 @@ FetchResult poll_codex(const accounts::Account& account, const PollContext& cont
         return result;
     }
     // One refresh per account and cycle; the second answer stands, whatever it is.
-    accounts::refresh_codex_token(account.dir, tools);
+    if (!accounts::refresh_codex_token(account.dir, tools)) {
+        return result;
+    }
     tokens = accounts::load_codex_tokens(account.dir);
     if (!tokens) {
         return FetchFailure::Failed;
@@ -47,6 +49,7 @@ FetchResult poll_claude(const accounts::Account& account, const PollContext& con
     fetch.endpoints = context.endpoints;
     fetch.cache = context.cache;
     fetch.cooldowns = context.cooldowns;
+    fetch.retired_models = context.retired_models;
     fetch.now = context.now;
     return fetch_claude_usage(account.dir, fetch);
 }
@@ -70,6 +73,9 @@ std::vector<UsageSnapshot> poll_accounts(const std::vector<accounts::Account>& l
         entry.provider = account.provider;
         if (auto* data = std::get_if<UsageData>(&result)) {
             entry.usage = std::move(*data);
+            if (tools.refresh_limit != nullptr) {
+                tools.refresh_limit->forget(account.dir);  // the credentials work again
+            }
         }
         entry.label = accounts::account_email(account.provider, account.dir, tools);
         if (!entry.label) {

@@ -9,6 +9,7 @@
 #include "accounts/account.hpp"
 #include "accounts/tool_session.hpp"
 #include "poller/endpoints.hpp"
+#include "poller/retired_models.hpp"
 #include "poller/usage_cooldown.hpp"
 #include "poller/usage_model.hpp"
 #include "poller/weekly_scoped_cache.hpp"
@@ -37,6 +38,7 @@ struct PollContext {
     accounts::ToolSession tools;
     WeeklyScopedCache* cache = &weekly_scoped_cache();
     UsageCooldowns* cooldowns = &usage_cooldowns();
+    RetiredModels* retired_models = &poller::retired_models();
     PollSequence* sequence = nullptr;  // the process-wide one when null
     Clock now = platform::precise_now;
 };

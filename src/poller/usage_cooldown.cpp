@@ -52,6 +52,19 @@ void UsageCooldowns::start(const std::filesystem::path& dir, platform::FileTime 
     until_[dir] = until;
 }
 
+platform::FileTime UsageCooldowns::back_off(const std::filesystem::path& dir, platform::FileTime now) {
+    std::lock_guard<std::mutex> held(mutex_);
+    platform::FileTime& backoff = last_backoff_[dir];
+    backoff = backoff == 0 ? FIRST_BACKOFF : std::min(backoff * 2, MAX_BACKOFF);
+    until_[dir] = now + backoff;
+    return now + backoff;
+}
+
+void UsageCooldowns::answered(const std::filesystem::path& dir) {
+    std::lock_guard<std::mutex> held(mutex_);
+    last_backoff_.erase(dir);
+}
+
 std::optional<platform::FileTime> UsageCooldowns::active(const std::filesystem::path& dir,
                                                          platform::FileTime now) {
     std::lock_guard<std::mutex> held(mutex_);

@@ -40,7 +40,7 @@ CountdownTimers plan_countdown_timers(bool has_polled, const std::vector<poller:
     std::optional<std::uint64_t> shortest_wait_s;
     for_each_reset(usage, [&](platform::FileTime reset) {
         if (reset <= now) {
-            plan.retry_poll_ms = RETRY_POLL_PERIOD_MS;
+            plan.passed_reset = std::max(plan.passed_reset.value_or(reset), reset);
             return;
         }
         const std::uint64_t r = (reset - now) / platform::FILETIME_TICKS_PER_SECOND;

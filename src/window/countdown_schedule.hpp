@@ -10,21 +10,20 @@
 
 namespace window {
 
-inline constexpr std::uint32_t RETRY_POLL_PERIOD_MS = 5000;
 inline constexpr std::uint32_t COUNTDOWN_IDLE_MS = 60000;  // nothing counts down
 inline constexpr std::uint32_t COUNTDOWN_MIN_MS = 1000;
 
 struct CountdownTimers {
-    bool kill_countdown_and_retry = false;       // no poll has stored data yet
-    std::optional<std::uint32_t> countdown_ms;   // set the countdown redraw timer to this
-    std::optional<std::uint32_t> retry_poll_ms;  // set the re-poll timer to this
+    bool kill_countdown_and_retry = false;           // no poll has stored data yet
+    std::optional<std::uint32_t> countdown_ms;       // set the countdown redraw timer to this
+    std::optional<platform::FileTime> passed_reset;  // the latest shown reset that has passed
 
     friend constexpr bool operator==(const CountdownTimers&, const CountdownTimers&) = default;
 };
 
 // One second after the next displayed countdown value changes (seconds under a minute, minutes
-// under a day, hours beyond), and a re-poll every 5 s while a reset time has passed. Only
-// timers the plan names change; an empty usage list changes nothing.
+// under a day, hours beyond), and the latest passed reset time for the re-poll plan. Only timers
+// the plan names change; an empty usage list changes nothing.
 [[nodiscard]] CountdownTimers plan_countdown_timers(bool has_polled,
                                                     const std::vector<poller::UsageSnapshot>& usage,
                                                     platform::FileTime now);

@@ -15,6 +15,7 @@
 #include "window/background_work_win32.hpp"
 #include "window/countdown_schedule.hpp"
 #include "window/panel_visibility_win32.hpp"
+#include "window/repoll_plan.hpp"
 #include "window/ui_parts_win32.hpp"
 #include "window/window_messages.hpp"
 
@@ -26,6 +27,25 @@ const std::vector<poller::UsageSnapshot> NO_USAGE;
 
 // The countdown texts last drawn by a timer tick; a tick that would draw the same skips drawing.
 std::uint64_t last_countdown_key = 0;
+// Re-polls after a passed reset; the window's thread alone uses it.
+RepollPlan repoll_plan;
+
+void apply_repoll(HWND hwnd, const RepollTimer& timer) noexcept {
+    if (timer.stop) {
+        KillTimer(hwnd, TIMER_RETRY_POLL);
+    }
+    if (timer.arm_ms) {
+        SetTimer(hwnd, TIMER_RETRY_POLL, *timer.arm_ms, nullptr);
+    }
+}
+
+void on_repoll_timer(HWND hwnd) {
+    const RepollTimer next = repoll_plan.on_fired();
+    diagnostics::log_owned(fmt::format("re-poll {} after a passed reset; next in {} s", repoll_plan.fired(),
+                                       next.arm_ms ? *next.arm_ms / 1000 : 0));
+    apply_repoll(hwnd, next);
+    request_poll();
+}
 
 LRESULT on_destroy(HWND hwnd) noexcept {
     remove_tray_icons(hwnd);
@@ -159,8 +179,10 @@ void on_countdown_tick(HWND hwnd) {
 LRESULT on_timer(HWND hwnd, WPARAM id) {
     switch (id) {
         case TIMER_POLL:
-        case TIMER_RETRY_POLL:
             request_poll();
+            break;
+        case TIMER_RETRY_POLL:
+            on_repoll_timer(hwnd);
             break;
         case TIMER_COUNTDOWN:
             on_countdown_tick(hwnd);
@@ -294,12 +316,10 @@ void schedule_countdown(HWND hwnd) noexcept {
     }
     if (plan.kill_countdown_and_retry) {
         KillTimer(hwnd, TIMER_COUNTDOWN);
-        KillTimer(hwnd, TIMER_RETRY_POLL);
+        apply_repoll(hwnd, repoll_plan.on_readings(std::nullopt));
         return;
     }
-    if (plan.retry_poll_ms) {
-        SetTimer(hwnd, TIMER_RETRY_POLL, *plan.retry_poll_ms, nullptr);
-    }
+    apply_repoll(hwnd, repoll_plan.on_readings(plan.passed_reset));
     if (plan.countdown_ms) {
         SetTimer(hwnd, TIMER_COUNTDOWN, *plan.countdown_ms, nullptr);
     }

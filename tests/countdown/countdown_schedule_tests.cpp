@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "window/countdown_schedule.hpp"
+#include "window/repoll_plan.hpp"
 
 namespace {
 
@@ -36,7 +37,8 @@ TEST(CountdownSchedule, BeforeTheFirstPollBothTimersStop) {
 TEST(CountdownSchedule, WakesOneSecondAfterTheNextDisplayedChange) {
     struct Case {
         std::vector<poller::UsageSnapshot> usage;
-        std::optional<std::uint32_t> countdown, retry;
+        std::optional<std::uint32_t> countdown;
+        std::optional<FileTime> passed;
     };
     const poller::UsageSnapshot failed{"codex-1", std::nullopt, std::nullopt, accounts::Provider::Codex};
     const Case cases[] = {
@@ -48,15 +50,51 @@ TEST(CountdownSchedule, WakesOneSecondAfterTheNextDisplayedChange) {
         {{with_resets(in(3 * 3600 + 61), in(86400 * 3 + 10))}, 2000, std::nullopt},  // smallest over all bars
         {{with_resets(in(86400 * 3 + 10), std::nullopt, in(45))}, 1000, std::nullopt},  // model bars count
         {{with_resets(std::nullopt, std::nullopt), failed}, 60000, std::nullopt},       // nothing counts down
-        {{with_resets(in(0), in(600))}, 1000, 5000},                                    // reached exactly now
-        {{with_resets(in(-1), std::nullopt), with_resets(in(-100), std::nullopt)}, 60000, 5000},
+        {{with_resets(in(0), in(600))}, 1000, in(0)},                                   // reached exactly now
+        {{with_resets(in(-100), std::nullopt), with_resets(in(-1), in(-200))}, 60000, in(-1)},  // the latest
         {{with_resets(NOW + SECOND / 2, std::nullopt)}, 1000, std::nullopt},  // under a second left
     };
     for (const Case& c : cases) {
         const CountdownTimers plan = window::plan_countdown_timers(true, c.usage, NOW);
         EXPECT_FALSE(plan.kill_countdown_and_retry);
         EXPECT_EQ(plan.countdown_ms, c.countdown);
-        EXPECT_EQ(plan.retry_poll_ms, c.retry);
+        EXPECT_EQ(plan.passed_reset, c.passed);
+    }
+}
+
+// A passed reset is re-polled after 5, 10, 20 and 40 s, then left to the regular poll until a
+// reading shows none, or a later one passes.
+TEST(RepollPlan, ThinsOutAndStartsAgainOnlyForANewPassedReset) {
+    using window::RepollTimer;
+    constexpr RepollTimer KEEP{};
+    constexpr RepollTimer STOP{true, std::nullopt};
+    const auto arm = [](std::uint32_t ms) { return RepollTimer{false, ms}; };
+    struct Step {
+        const char* what;
+        std::optional<FileTime> passed;  // readings planned (nothing: the timer went off)
+        bool fired;
+        RepollTimer expected;
+    };
+    const Step steps[] = {
+        {"nothing passed", std::nullopt, false, STOP},
+        {"a reset passes", in(-1), false, arm(5000)},
+        {"countdown ticks change nothing", in(-1), false, KEEP},
+        {"first re-poll", std::nullopt, true, arm(10000)},
+        {"its reading still shows the passed reset", in(-1), false, KEEP},
+        {"second", std::nullopt, true, arm(20000)},
+        {"third", std::nullopt, true, arm(40000)},
+        {"fourth, then only the regular poll", std::nullopt, true, STOP},
+        {"regular poll, still passed", in(-1), false, KEEP},
+        {"an earlier passed reset starts nothing", in(-50), false, KEEP},
+        {"a later reset passes", in(-0), false, arm(5000)},
+        {"re-poll for it", std::nullopt, true, arm(10000)},
+        {"a fresh reading", std::nullopt, false, STOP},
+        {"the same reset again starts a new plan", in(-1), false, arm(5000)},
+    };
+    window::RepollPlan plan;
+    for (const Step& step : steps) {
+        const RepollTimer timer = step.fired ? plan.on_fired() : plan.on_readings(step.passed);
+        EXPECT_EQ(timer, step.expected) << step.what;
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "log_capture.hpp"
 #include "poller/claude_usage.hpp"
+#include "provider_answers.hpp"
 #include "scripted_server.hpp"
 
 namespace {
@@ -65,6 +66,7 @@ class ClaudeUsage : public ::testing::Test {
         context.endpoints = server_->endpoints();
         context.cache = &cache_;
         context.cooldowns = &cooldowns_;
+        context.retired_models = &retired_;
         context.now = test_now;
         return poller::fetch_claude_usage(dir, context);
     }
@@ -74,6 +76,7 @@ class ClaudeUsage : public ::testing::Test {
     std::unique_ptr<test_fakes::ScriptedServer> server_;
     poller::WeeklyScopedCache cache_;
     poller::UsageCooldowns cooldowns_;
+    poller::RetiredModels retired_;
 };
 
 UsageData usage_of(const poller::FetchResult& result) {
@@ -113,17 +116,42 @@ TEST_F(ClaudeUsage, FallsBackToSonnetAndOpusBucketsOnlyWithoutAQualifyingRow) {
     EXPECT_EQ(usage.model_bars[1], (ModelBar{"7d-O", UsageBar{70.0, std::nullopt}}));
 }
 
-TEST_F(ClaudeUsage, AMissingResetIsFilledFromOneMessagesReading) {
-    serve(
-        {Reply{
-            200,
-            {},
-            R"({"five_hour": null, "seven_day": {"utilization": 3, "resets_at": "2026-01-05T00:00:00Z"}})"}},
-        {Reply{200, MESSAGES_HEADERS, "{}"}});
-    const UsageData usage = usage_of(fetch());
-    EXPECT_EQ(usage.five_hour, (UsageBar{0.0, at(1767240000)})) << "only the reset instant is taken";
-    EXPECT_EQ(usage.seven_day, (UsageBar{3.0, at(1767571200)}));
-    EXPECT_EQ(count(MESSAGES), 1u);
+// A window with usage but no reset gets its reset from one Messages reading; a window at 0 %
+// without a reset has not started, and a Messages request would start it.
+TEST_F(ClaudeUsage, OnlyARunningWindowWithoutAResetIsFilledFromOneMessagesReading) {
+    struct Case {
+        const char* body;
+        UsageBar five_hour, seven_day;
+        std::size_t messages;
+    };
+    const std::optional<platform::FileTime> none;
+    const Case cases[] = {
+        {R"({"five_hour": {"utilization": 2}, "seven_day": {"utilization": 3, "resets_at": "2026-01-05T00:00:00Z"}})",
+         {2.0, at(1767240000)},
+         {3.0, at(1767571200)},
+         1},
+        {R"({"five_hour": {"utilization": 2}, "seven_day": {"utilization": 3}})",
+         {2.0, at(1767240000)},
+         {3.0, at(1767800000)},
+         1},
+        {test_fakes::unstarted_five_hour_body(), {0.0, none}, {4.0, at(4071254400)}, 0},
+        {R"({"five_hour": null, "seven_day": {"utilization": 3, "resets_at": "2026-01-05T00:00:00Z"}})",
+         {0.0, none},
+         {3.0, at(1767571200)},
+         0},
+        {R"({"five_hour": null, "seven_day": null})", {0.0, none}, {0.0, none}, 0},
+        {R"({"five_hour": {"utilization": 5}, "seven_day": {"utilization": 0, "resets_at": null}})",
+         {5.0, at(1767240000)},
+         {0.0, none},
+         1},
+    };
+    for (const Case& c : cases) {
+        serve({Reply{200, {}, c.body}}, {Reply{200, MESSAGES_HEADERS, "{}"}});
+        const UsageData usage = usage_of(fetch());
+        EXPECT_EQ(usage.five_hour, c.five_hour) << c.body << ": only the reset instant is taken";
+        EXPECT_EQ(usage.seven_day, c.seven_day) << c.body;
+        EXPECT_EQ(count(MESSAGES), c.messages) << c.body;
+    }
 }
 
 TEST_F(ClaudeUsage, UnusableAnswersFallBackToMessagesWithTheCachedModelBars) {
@@ -227,11 +255,39 @@ TEST_F(ClaudeUsage, A429WithRetryAfterSkipsTheUsageEndpointUntilThen) {
     g_now = at(1767225600);
 }
 
-TEST_F(ClaudeUsage, A429WithoutRetryAfterChangesNothing) {
-    serve({Reply{429, {}, "{}"}, Reply{200, {}, LIMITS_BODY}}, {Reply{200, MESSAGES_HEADERS, "{}"}});
-    (void)fetch();
-    EXPECT_EQ(usage_of(fetch()).five_hour.percent, 12.5);
-    EXPECT_EQ(count(USAGE), 2u);
+// A 429 without a usable wait leaves the usage endpoint alone for 5 minutes, then 10, 20, 40 and
+// at most 60; the next answer starts the run again.
+TEST_F(ClaudeUsage, A429WithoutAUsableWaitBacksOffUntilTheEndpointAnswers) {
+    struct Poll {
+        std::int64_t at_second;
+        std::size_t usage_requests;  // after this poll
+    };
+    const Poll polls[] = {
+        {0, 1},     {299, 1},   {300, 2},   {899, 2},    {900, 3},   {2099, 3},  {2100, 4},
+        {4499, 4},  {4500, 5},  {8099, 5},  {8100, 6},   {11699, 6}, {11700, 7},  // capped at an hour
+        {11701, 8}, {11702, 9}, {12001, 9}, {12002, 10},  // answered, then 5 min again
+    };
+    const char* const variants[] = {nullptr, "0", "-5", "soon", "Thu, 01 Jan 2026 00:00:00 GMT"};
+    for (std::size_t v = 0; v < std::size(variants); ++v) {
+        const char* const retry_after = variants[v];
+        // Each variant its own account, so no back-off carries over.
+        const std::string dir = "C:/Users/a/" + std::to_string(v);
+        const Reply rejected = retry_after != nullptr ? test_fakes::rate_limited_without_wait(retry_after)
+                                                      : Reply{429, {}, "{}"};
+        std::vector<Reply> usage(6, rejected);
+        usage.push_back(Reply{200, {}, LIMITS_BODY});
+        usage.push_back(Reply{200, {}, LIMITS_BODY});
+        usage.push_back(rejected);
+        usage.push_back(rejected);
+        serve(usage, std::vector<Reply>(20, Reply{200, MESSAGES_HEADERS, "{}"}));
+        for (const Poll& poll : polls) {
+            g_now = at(1767225600 + poll.at_second);
+            EXPECT_TRUE(std::holds_alternative<UsageData>(fetch(dir)));
+            EXPECT_EQ(count(USAGE), poll.usage_requests)
+                << (retry_after != nullptr ? retry_after : "no Retry-After") << " at " << poll.at_second;
+        }
+    }
+    g_now = at(1767225600);
 }
 
 TEST(ShortDirName, IsTheLastComponent) {

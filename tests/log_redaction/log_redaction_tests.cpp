@@ -68,8 +68,9 @@ TEST(LogRedaction, NoFailurePathWritesTheToken) {
                              "{\"claudeAiOauth\": {\"accessToken\": \"" + TOKEN + "\", \"expiresAt\": 1}}");
     test_support::write_text(folder / "fake-tool-scenario.json", R"({"skip_rewrite": true})");
     (void)accounts::resolve_claude_credentials(folder.path(), test_tools::fake_tool_session());
-    (void)accounts::resolve_claude_credentials(folder.path(),
-                                               test_tools::fake_tool_session(folder / "missing-tool"));
+    auto missing_tool = test_tools::fake_tool_session(folder / "missing-tool");
+    missing_tool.refresh_limit = nullptr;  // the unhelpful refresh above would hold this one back
+    (void)accounts::resolve_claude_credentials(folder.path(), missing_tool);
 
     const std::string text = log.text();
     EXPECT_EQ(text.find(TOKEN), std::string::npos) << text;

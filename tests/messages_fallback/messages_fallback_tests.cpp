@@ -4,6 +4,7 @@
 
 #include "poller/messages_fallback.hpp"
 #include "poller/rate_limit_headers.hpp"
+#include "provider_answers.hpp"
 #include "scripted_server.hpp"
 
 namespace {
@@ -161,8 +162,10 @@ TEST(MessagesFallback, HeaderRulesForClaimsAndResets) {
 TEST(MessagesFallback, TriesTheSecondModelOnlyWhenTheFirstGaveNothing) {
     const auto not_found = messages_server(
         {Reply{404, {}, "{}"}, with_headers(200, {{"anthropic-ratelimit-unified-5h-utilization", "0.1"}})});
-    EXPECT_NEAR(usage_of(poller::fetch_usage_from_messages("t", not_found->endpoints())).five_hour.percent,
-                10.0, 1e-9);
+    poller::RetiredModels retired;
+    EXPECT_NEAR(
+        usage_of(poller::fetch_usage_from_messages("t", not_found->endpoints(), retired)).five_hour.percent,
+        10.0, 1e-9);
     const auto requests = not_found->requests("/v1/messages");
     ASSERT_EQ(requests.size(), 2u);
     EXPECT_NE(requests[1].body.find("\"model\":\"claude-haiku-4-5-20251001\""), std::string::npos);
@@ -180,6 +183,47 @@ TEST(MessagesFallback, TriesTheSecondModelOnlyWhenTheFirstGaveNothing) {
     EXPECT_EQ(poller::fetch_usage_from_messages("t", exhausted->endpoints()),
               poller::FetchResult(FetchFailure::Failed));
     EXPECT_EQ(exhausted->requests("/v1/messages").size(), 2u);
+}
+
+// A model the endpoint no longer knows is asked once; every later fallback goes to the next
+// model only, in the same order.
+TEST(MessagesFallback, AModelNamedUnknownIsNotAskedAgain) {
+    struct Case {
+        const char* name;
+        Reply first_model;
+        std::size_t requests_for_two_readings;
+    };
+    const Case cases[] = {
+        {"404 not_found_error", test_fakes::retired_model_answer(404), 3},
+        {"404 without a body", Reply{404, {}, ""}, 3},
+        {"400 not_found_error", test_fakes::retired_model_answer(400), 3},
+        {"400 invalid_request_error", Reply{400, {}, R"({"error":{"type":"invalid_request_error"}})"}, 4},
+        {"400 unreadable", Reply{400, {}, "<html>"}, 4},
+        {"500", Reply{500, {}, "{}"}, 4},
+    };
+    for (const Case& c : cases) {
+        test_fakes::ScriptedServer server;
+        server.route("POST", "/v1/messages", [&c](const test_http::SeenRequest& request) {
+            if (request.body.find(std::string(poller::MESSAGES_MODELS[0])) != std::string::npos) {
+                return c.first_model;
+            }
+            return with_headers(200, {{"anthropic-ratelimit-unified-5h-utilization", "0.1"}});
+        });
+        server.start();
+        poller::RetiredModels retired;
+        for (int reading = 0; reading < 2; ++reading) {
+            EXPECT_NEAR(usage_of(poller::fetch_usage_from_messages("t", server.endpoints(), retired))
+                            .five_hour.percent,
+                        10.0, 1e-9)
+                << c.name;
+        }
+        const auto requests = server.requests("/v1/messages");
+        ASSERT_EQ(requests.size(), c.requests_for_two_readings) << c.name;
+        EXPECT_NE(requests[0].body.find(std::string(poller::MESSAGES_MODELS[0])), std::string::npos)
+            << c.name;
+        EXPECT_EQ(retired.contains(poller::MESSAGES_MODELS[0]), c.requests_for_two_readings == 3) << c.name;
+        EXPECT_FALSE(retired.contains(poller::MESSAGES_MODELS[1])) << c.name;
+    }
 }
 
 TEST(MessagesFallback, NoServerMeansFailedAfterBothModels) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <future>
 #include <mutex>
@@ -12,8 +13,10 @@
 #include "fake_tool_support.hpp"
 #include "fake_tools.hpp"
 #include "log_capture.hpp"
+#include "platform/file_io.hpp"
 #include "poller/poll_cycle.hpp"
 #include "poller/poll_scheduler.hpp"
+#include "provider_answers.hpp"
 #include "scripted_server.hpp"
 #include "support/temp_folder.hpp"
 #include "text/debug_text.hpp"
@@ -102,6 +105,7 @@ class PollCycle : public ::testing::Test {
         c.tools = tools_;
         c.cache = &cache_;
         c.cooldowns = &cooldowns_;
+        c.retired_models = &retired_;
         c.sequence = &sequence_;
         c.now = fixed_now;
         return c;
@@ -119,6 +123,7 @@ class PollCycle : public ::testing::Test {
     accounts::ToolSession tools_ = test_tools::fake_tool_session();
     poller::WeeklyScopedCache cache_;
     poller::UsageCooldowns cooldowns_;
+    poller::RetiredModels retired_;
     poller::PollSequence sequence_;
 };
 
@@ -272,6 +277,76 @@ TEST_F(PollCycle, CodexRefreshRules) {
     EXPECT_EQ(refreshes(twice_rejected), 1u);
     EXPECT_EQ(refreshes(server_error), 0u);
     EXPECT_TRUE(fake_tool::read_invocations(no_file / "fake-tool-log.jsonl").empty()) << "no child at all";
+}
+
+// The real steady clock moved on by as much as the test says.
+class SteppedClock final : public platform::MonotonicClock {
+  public:
+    [[nodiscard]] TimePoint now() const override { return std::chrono::steady_clock::now() + offset; }
+    std::chrono::steady_clock::duration offset{};
+};
+
+// A refresh that left the credential file as it was is not run again for 30 minutes, unless the
+// file changes or the account reads its usage: a block page in front of the Codex endpoint, and a
+// Claude token the tool cannot renew.
+TEST_F(PollCycle, ARefreshThatChangedNothingWaitsHalfAnHour) {
+    struct Poll {
+        int minute;
+        bool touch_file;  // the credentials change before this poll (a re-login, another program)
+        bool answers;     // the Codex endpoint reads usage again
+        std::size_t refreshes;
+    };
+    const Poll polls[] = {
+        {0, false, false, 1},  {1, false, false, 1}, {29, false, false, 1}, {30, false, false, 2},
+        {31, false, false, 2}, {32, true, false, 3}, {33, false, false, 3},
+    };
+    const Poll codex_only[] = {{34, false, true, 3}, {35, false, false, 4}, {36, false, false, 4}};
+
+    const auto claude = claude_account("claude-1", 1000, "one@example.com");
+    write_text(claude / "fake-tool-scenario.json", R"({"skip_rewrite": true})");
+    const auto codex = codex_account("codex-1", "two@example.com");
+    write_text(codex / "fake-tool-scenario.json", R"({"skip_rewrite": true})");
+    set_accounts({{"claude-1", Provider::Claude, claude, std::nullopt, 0},
+                  {"codex-1", Provider::Codex, codex, std::nullopt, 1}});
+    std::atomic<bool> answers{false};
+    server_.route("GET", CODEX_USAGE, [&answers](const test_http::SeenRequest&) {
+        return answers.load() ? Reply{200, {}, CODEX_BODY} : test_fakes::chatgpt_block_page();
+    });
+    server_.start();
+
+    SteppedClock clock;
+    accounts::RefreshLimit limit;
+    tools_.clock = &clock;
+    tools_.refresh_limit = &limit;
+    const auto refreshes = [](const std::filesystem::path& dir, const std::vector<std::string>& args) {
+        std::size_t n = 0;
+        for (const auto& call : fake_tool::read_invocations(dir / "fake-tool-log.jsonl")) {
+            n += call.args == args;
+        }
+        return n;
+    };
+    const auto run = [&](const Poll& poll, bool with_claude) {
+        clock.offset = std::chrono::minutes(poll.minute);
+        answers = poll.answers;
+        if (poll.touch_file) {
+            for (const auto& file : {claude / ".credentials.json", codex / "auth.json"}) {
+                write_text(file, std::get<std::string>(platform::read_file(file)) + "\n");
+            }
+        }
+        poller::poll_all_accounts(context());
+        if (with_claude) {
+            EXPECT_EQ(refreshes(claude, {"-p", "."}), poll.refreshes) << "Claude, minute " << poll.minute;
+        }
+        EXPECT_EQ(refreshes(codex, {"exec", "."}), poll.refreshes) << "Codex, minute " << poll.minute;
+    };
+    for (const Poll& poll : polls) {
+        run(poll, true);
+    }
+    for (const Poll& poll : codex_only) {
+        run(poll, false);
+    }
+    EXPECT_EQ(server_.requests(CODEX_USAGE).size(), 2 * 4 + 6u)
+        << "a second request only after a refresh that ran";
 }
 
 TEST_F(PollCycle, WithoutAccountsStoresAnEmptyListAndStopsTheRetryTimer) {

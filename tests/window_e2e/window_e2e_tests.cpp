@@ -3,6 +3,8 @@
 // actions send. Each scenario reads back the settings file, the log, the window and the screen.
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <mutex>
 #include <nlohmann/json.hpp>
 
 #include "accounts/login.hpp"
@@ -10,6 +12,7 @@
 #include "gaugelet_driver.hpp"
 #include "panel/layout.hpp"
 #include "platform/clock.hpp"
+#include "provider_answers.hpp"
 #include "scripted_server.hpp"
 #include "support/temp_folder.hpp"
 #include "text/path_text.hpp"
@@ -332,6 +335,69 @@ TEST_F(GaugeletProgram, APinnedPanelShowsAtStartAndComesBackAfterAShellRestartOr
     }
     EXPECT_GE(syncs, 2U) << "the placeholder icon is added again after the shell restarted";
     EXPECT_TRUE(IsWindowVisible(hwnd));
+}
+
+// A 429 that names no wait keeps the usage endpoint alone for minutes: later polls read the
+// Messages headers only.
+TEST_F(GaugeletProgram, A429WithoutAWaitLeavesTheUsageEndpointAloneForTheNextPolls) {
+    constexpr WPARAM TIMER_POLL = 1;
+    write_settings({{"accounts", {claude_account("claude-1")}}});
+    server_.route("GET", CLAUDE_USAGE,
+                  [](const test_http::SeenRequest&) { return test_fakes::rate_limited_without_wait("0"); });
+    server_.route("POST", "/v1/messages", [](const test_http::SeenRequest&) {
+        const std::string reset = std::to_string(unix_now() + 3600);
+        return Reply{200,
+                     {{"anthropic-ratelimit-unified-5h-utilization", "0.25"},
+                      {"anthropic-ratelimit-unified-5h-reset", reset},
+                      {"anthropic-ratelimit-unified-7d-utilization", "0.5"},
+                      {"anthropic-ratelimit-unified-7d-reset", reset}},
+                     "{}"};
+    });
+    const HWND hwnd = launch();
+    ASSERT_NE(hwnd, nullptr);
+    const auto messages = [&] { return server_.requests("/v1/messages").size(); };
+    ASSERT_TRUE(e2e::wait_until([&] { return messages() >= 1; }, 30s)) << driver_->log();
+    for (std::size_t poll = 2; poll <= 4; ++poll) {
+        PostMessageW(hwnd, WM_TIMER, TIMER_POLL, 0);
+        ASSERT_TRUE(e2e::wait_until([&] { return messages() >= poll; }, 30s)) << "poll " << poll;
+    }
+    EXPECT_EQ(server_.requests(CLAUDE_USAGE).size(), 1U) << driver_->log();
+    EXPECT_TRUE(driver_->log_has("usage endpoint 429 without a usable Retry-After; not asking it for 300 s"));
+    EXPECT_TRUE(driver_->log_has("usage endpoint cooling down after 429"));
+}
+
+// A reset that stays in the past is asked about again after 5, 10 and 20 s: each wait longer than
+// the one before, not a poll every 5 s.
+TEST_F(GaugeletProgram, APassedResetIsRepolledLessAndLessOften) {
+    write_settings({{"accounts", {codex_account("codex-1", 0)}}});
+    const std::int64_t passed = unix_now() - 60;
+    // Shared with the server's thread, which may still answer a late poll after the test's end.
+    struct Asked {
+        std::mutex mutex;
+        std::vector<std::chrono::steady_clock::time_point> at;
+    };
+    const auto asked = std::make_shared<Asked>();
+    server_.route("GET", CODEX_USAGE, [asked, passed](const test_http::SeenRequest&) {
+        {
+            std::lock_guard<std::mutex> held(asked->mutex);
+            asked->at.push_back(std::chrono::steady_clock::now());
+        }
+        return Reply{200, {}, codex_body(passed, passed + 30)};
+    });
+    const HWND hwnd = launch();
+    ASSERT_NE(hwnd, nullptr);
+    const auto count = [&] {
+        std::lock_guard<std::mutex> held(asked->mutex);
+        return asked->at.size();
+    };
+    ASSERT_TRUE(e2e::wait_until([&] { return count() >= 4; }, 60s)) << count() << "\n" << driver_->log();
+    std::lock_guard<std::mutex> held(asked->mutex);
+    const auto gap = [&](std::size_t i) {
+        return std::chrono::duration<double>(asked->at[i + 1] - asked->at[i]).count();
+    };
+    EXPECT_GT(gap(1), 1.5 * gap(0)) << gap(0) << " s, then " << gap(1) << " s";
+    EXPECT_GT(gap(2), 1.5 * gap(1)) << gap(1) << " s, then " << gap(2) << " s";
+    EXPECT_TRUE(driver_->log_has("re-poll 3 after a passed reset; next in 40 s")) << driver_->log();
 }
 
 }  // namespace
