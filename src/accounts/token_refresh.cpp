@@ -10,7 +10,9 @@ namespace accounts {
 namespace {
 
 // Starts the refresh child and waits for it; a start failure is logged under the tool's name.
-void run_refresh(const platform::ChildCommand& command, std::string_view tool, const ToolSession& session) {
+void run_refresh(platform::ChildCommand command, std::string_view tool, const ToolSession& session) {
+    // A refresh is a one-shot prompt: nothing it starts has a reason to outlive it.
+    command.leftovers = platform::Leftovers::End;
     auto started = platform::Process::start(command);
     if (auto* error = std::get_if<platform::IoError>(&started)) {
         diagnostics::log_owned(
@@ -68,7 +70,7 @@ void refresh_claude_token(const std::filesystem::path& dir, const ToolSession& s
     command.remove_env("CLAUDECODE");
     command.remove_env("CLAUDE_CODE_ENTRYPOINT");
     discard_all_streams(command);
-    run_refresh(command, "Claude", session);
+    run_refresh(std::move(command), "Claude", session);
 }
 
 void refresh_codex_token(const std::filesystem::path& dir, const ToolSession& session) {
@@ -80,7 +82,7 @@ void refresh_codex_token(const std::filesystem::path& dir, const ToolSession& se
         fmt::format("attempting Windows Codex token refresh (dir=Some({}))", text::debug_path(dir)));
     platform::ChildCommand command = session.locator.codex_command({"exec", "."}, dir);
     discard_all_streams(command);
-    run_refresh(command, "Codex", session);
+    run_refresh(std::move(command), "Codex", session);
 }
 
 }  // namespace accounts

@@ -117,6 +117,7 @@ bool probe_tool(const std::string& candidate, std::chrono::milliseconds limit) {
     command.arguments = {"--version"};
     command.standard_output = platform::StdioMode::Discard;
     command.standard_error = platform::StdioMode::Discard;
+    command.leftovers = platform::Leftovers::End;
     auto started = platform::Process::start(command);
     auto* process = std::get_if<platform::Process>(&started);
     if (process == nullptr) {
