@@ -55,10 +55,15 @@ void refresh_claude_token(const std::filesystem::path& dir, const ToolSession& s
     if (!lease) {
         return;  // the account has gone: its folder gets no fresh credentials
     }
-    const std::string program = session.locator.find_claude();
+    const LocatedTool tool = session.locator.locate_claude();
     diagnostics::log_owned(fmt::format("attempting Windows Claude token refresh via {} (dir=Some({}))",
-                                       program, text::debug_path(dir)));
-    platform::ChildCommand command = wrap_tool(program, false, {"-p", "."});
+                                       tool.program, text::debug_path(dir)));
+    if (!tool.found) {
+        diagnostics::log_owned(fmt::format(
+            "unable to spawn Windows Claude token refresh: {} is in no folder of PATH", tool.program));
+        return;
+    }
+    platform::ChildCommand command = tool_command(tool, false, {"-p", "."});
     // The same environment as every clean Claude call, without locating the tool a second time.
     if (const auto dir_text = text::path_to_utf8(dir)) {
         command.set_env("CLAUDE_CONFIG_DIR", *dir_text);

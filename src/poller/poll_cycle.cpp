@@ -71,7 +71,7 @@ std::vector<UsageSnapshot> poll_accounts(const std::vector<accounts::Account>& l
         if (auto* data = std::get_if<UsageData>(&result)) {
             entry.usage = std::move(*data);
         }
-        entry.label = accounts::account_email(account.provider, account.dir, tools);
+        entry.label = accounts::kept_account_email(account.provider, account.dir, tools, context.labels);
         if (!entry.label) {
             entry.label = account.email;
         }

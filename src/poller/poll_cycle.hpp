@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "accounts/account.hpp"
+#include "accounts/label_cache.hpp"
 #include "accounts/tool_session.hpp"
 #include "poller/endpoints.hpp"
 #include "poller/usage_cooldown.hpp"
@@ -37,7 +38,8 @@ struct PollContext {
     accounts::ToolSession tools;
     WeeklyScopedCache* cache = &weekly_scoped_cache();
     UsageCooldowns* cooldowns = &usage_cooldowns();
-    PollSequence* sequence = nullptr;  // the process-wide one when null
+    accounts::LabelCache* labels = &accounts::label_cache();  // none: every poll asks the tool
+    PollSequence* sequence = nullptr;                         // the process-wide one when null
     Clock now = platform::precise_now;
 };
 

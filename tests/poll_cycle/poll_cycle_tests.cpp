@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <condition_variable>
+#include <functional>
 #include <future>
 #include <mutex>
 #include <thread>
@@ -103,6 +104,7 @@ class PollCycle : public ::testing::Test {
         c.cache = &cache_;
         c.cooldowns = &cooldowns_;
         c.sequence = &sequence_;
+        c.labels = &labels_;
         c.now = fixed_now;
         return c;
     }
@@ -120,7 +122,65 @@ class PollCycle : public ::testing::Test {
     poller::WeeklyScopedCache cache_;
     poller::UsageCooldowns cooldowns_;
     poller::PollSequence sequence_;
+    accounts::LabelCache labels_;
 };
+
+// A clock the test moves by hand.
+class ManualClock final : public platform::MonotonicClock {
+  public:
+    TimePoint now() const override { return now_; }
+    void advance(std::chrono::steady_clock::duration by) { now_ += by; }
+
+  private:
+    TimePoint now_{};
+};
+
+TEST_F(PollCycle, ASteadyPollAsksTheClaudeToolForTheAddressOnlyAfterAChange) {
+    const auto dir = claude_account("claude-1", 9999999999999, "one@example.com");
+    set_accounts({{"claude-1", Provider::Claude, dir, "stored@example.com", 0}});
+    server_.route("GET", CLAUDE_USAGE, [](const test_http::SeenRequest&) {
+        return Reply{200, {}, PLAIN_BODY};
+    });
+    server_.start();
+    ManualClock clock;
+    auto polls = context();
+    polls.tools.clock = &clock;
+    const auto status_queries = [&] {
+        std::size_t n = 0;
+        for (const auto& call : fake_tool::read_invocations(dir / "fake-tool-log.jsonl")) {
+            n += call.args == std::vector<std::string>{"auth", "status"};
+        }
+        return n;
+    };
+    const struct {
+        const char* name;
+        std::function<void()> change;
+        std::size_t queries;  // in all, after this poll
+        const char* label;
+    } steps[] = {
+        {"first poll", [] {}, 1, "one@example.com"},
+        {"nothing changed", [] {}, 1, "one@example.com"},
+        {"29 minutes on", [&] { clock.advance(std::chrono::minutes(29)); }, 1, "one@example.com"},
+        {"30 minutes on", [&] { clock.advance(std::chrono::minutes(1)); }, 2, "one@example.com"},
+        {"signed in again as another",
+         [&] {
+             write_text(dir / ".claude.json", R"({"oauthAccount": {"emailAddress": "two@example.com"}})");
+             write_text(dir / ".credentials.json",
+                        R"({"claudeAiOauth": {"accessToken": "sk-ant-oat01-another-one"}})");
+         },
+         3, "two@example.com"},
+        {"signed out", [&] { std::filesystem::remove(dir / ".credentials.json"); }, 4, "stored@example.com"},
+        {"still signed out", [] {}, 4, "stored@example.com"},
+    };
+    for (const auto& step : steps) {
+        step.change();
+        poller::poll_all_accounts(polls);
+        EXPECT_EQ(status_queries(), step.queries) << step.name;
+        const auto usage = stored();
+        ASSERT_EQ(usage.size(), 1u);
+        EXPECT_EQ(usage[0].label, step.label) << step.name;
+    }
+}
 
 TEST_F(PollCycle, PollsEveryAccountInOrderWithRefreshesAndLabels) {
     const auto fresh = claude_account("claude-1", 9999999999999, "one@example.com");
