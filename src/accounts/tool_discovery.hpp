@@ -16,7 +16,7 @@
 
 namespace accounts {
 
-// How long a "--version" probe or a lookup may take before it is given up.
+// How long a "--version" probe may take before it is ended.
 inline constexpr std::chrono::seconds TOOL_PROBE_LIMIT{10};
 
 // Whether the program that the lookup found could be started with "--version" at all.

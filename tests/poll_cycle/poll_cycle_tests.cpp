@@ -16,6 +16,7 @@
 #include "poller/poll_cycle.hpp"
 #include "poller/poll_scheduler.hpp"
 #include "scripted_server.hpp"
+#include "support/manual_clock.hpp"
 #include "support/temp_folder.hpp"
 #include "text/debug_text.hpp"
 #include "text/path_text.hpp"
@@ -125,16 +126,6 @@ class PollCycle : public ::testing::Test {
     accounts::LabelCache labels_;
 };
 
-// A clock the test moves by hand.
-class ManualClock final : public platform::MonotonicClock {
-  public:
-    TimePoint now() const override { return now_; }
-    void advance(std::chrono::steady_clock::duration by) { now_ += by; }
-
-  private:
-    TimePoint now_{};
-};
-
 TEST_F(PollCycle, ASteadyPollAsksTheClaudeToolForTheAddressOnlyAfterAChange) {
     const auto dir = claude_account("claude-1", 9999999999999, "one@example.com");
     set_accounts({{"claude-1", Provider::Claude, dir, "stored@example.com", 0}});
@@ -142,7 +133,7 @@ TEST_F(PollCycle, ASteadyPollAsksTheClaudeToolForTheAddressOnlyAfterAChange) {
         return Reply{200, {}, PLAIN_BODY};
     });
     server_.start();
-    ManualClock clock;
+    test_support::ManualClock clock;
     auto polls = context();
     polls.tools.clock = &clock;
     const auto status_queries = [&] {

@@ -9,6 +9,7 @@
 #include "fake_tool_support.hpp"
 #include "platform/environment.hpp"
 #include "platform/system_program.hpp"
+#include "support/manual_clock.hpp"
 #include "support/temp_folder.hpp"
 #include "text/path_text.hpp"
 
@@ -83,16 +84,6 @@ TEST(ToolDiscovery, AToolFoundNowhereGetsTheDefaultNameAndACommandThatNeverStart
               (Strings{"lookup codex.cmd", "lookup codex.ps1", "lookup codex.exe", "lookup codex"}));
 }
 
-// A clock the test moves by hand.
-class ManualClock final : public platform::MonotonicClock {
-  public:
-    TimePoint now() const override { return now_; }
-    void advance(std::chrono::steady_clock::duration by) { now_ += by; }
-
-  private:
-    TimePoint now_{};
-};
-
 // A file that the real lookup takes for the Claude tool.
 void write_tool(const std::filesystem::path& folder, std::string_view contents) {
 #ifdef _WIN32
@@ -108,7 +99,7 @@ TEST(ToolDiscovery, WhatWasFoundIsKeptUntilTheToolOrPathChanges) {
     test_support::TempFolder folder("gaugelet-kept");
     write_tool(folder.path(), "v1");
     const ScopedEnv path("PATH", utf8(folder.path()));
-    ManualClock clock;
+    test_support::ManualClock clock;
     accounts::DiscoveryCache cache(clock);
     Strings asked;
     const ToolLocator locator(
