@@ -71,7 +71,8 @@ int main() {
         std::filesystem::create_directories(dir);
         test_support::write_text(dir / ".credentials.json",
                                  R"({"claudeAiOauth": {"accessToken": "sk-ant-oat01-bench"}})");
-        app.accounts.push_back({id, accounts::Provider::Claude, dir, "stored@example.com", i - 1});
+        app.accounts.push_back(
+            {id, accounts::Provider::Claude, dir, "stored@example.com", static_cast<std::uint32_t>(i - 1)});
     }
     state::StateSlot slot;
     slot.install(app);
