@@ -15,6 +15,7 @@ bool codex_login(const std::filesystem::path& dir, const ToolSession& session) {
     status.standard_input = platform::StdioMode::Discard;
     status.standard_output = platform::StdioMode::Capture;
     status.standard_error = platform::StdioMode::Capture;
+    status.leftovers = platform::Leftovers::End;
     const auto output = platform::run_with_timeout(status, session.limits.status, *session.clock);
     // Invalid UTF-8 cannot form or break the ASCII text searched for, so the bytes serve as they are.
     return output && (output->standard_output.find("Logged in") != std::string::npos ||
@@ -47,6 +48,7 @@ std::optional<std::string> claude_auth_email(const std::filesystem::path& dir, c
     command->standard_input = platform::StdioMode::Discard;
     command->standard_output = platform::StdioMode::Capture;
     command->standard_error = platform::StdioMode::Discard;
+    command->leftovers = platform::Leftovers::End;
     const auto lease = enter_folder(session, dir);
     if (!lease) {
         return std::nullopt;

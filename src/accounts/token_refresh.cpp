@@ -11,7 +11,9 @@ namespace accounts {
 namespace {
 
 // Starts the refresh child and waits for it; a start failure is logged under the tool's name.
-void run_refresh(const platform::ChildCommand& command, std::string_view tool, const ToolSession& session) {
+void run_refresh(platform::ChildCommand command, std::string_view tool, const ToolSession& session) {
+    // A refresh is a one-shot prompt: nothing it starts has a reason to outlive it.
+    command.leftovers = platform::Leftovers::End;
     auto started = platform::Process::start(command);
     if (auto* error = std::get_if<platform::IoError>(&started)) {
         diagnostics::log_owned(
@@ -73,10 +75,15 @@ bool refresh_claude_token(const std::filesystem::path& dir, const ToolSession& s
         return false;  // the account has gone: its folder gets no fresh credentials
     }
     return within_limit(dir, CLAUDE_CREDENTIALS_FILE, "Claude", session, [&] {
-        const std::string program = session.locator.find_claude();
+        const LocatedTool tool = session.locator.locate_claude();
         diagnostics::log_owned(fmt::format("attempting Windows Claude token refresh via {} (dir=Some({}))",
-                                           program, text::debug_path(dir)));
-        platform::ChildCommand command = wrap_tool(program, false, {"-p", "."});
+                                           tool.program, text::debug_path(dir)));
+        if (!tool.found) {
+            diagnostics::log_owned(fmt::format(
+                "unable to spawn Windows Claude token refresh: {} is in no folder of PATH", tool.program));
+            return;
+        }
+        platform::ChildCommand command = tool_command(tool, false, {"-p", "."});
         // The same environment as every clean Claude call, without locating the tool a second time.
         if (const auto dir_text = text::path_to_utf8(dir)) {
             command.set_env("CLAUDE_CONFIG_DIR", *dir_text);
@@ -88,7 +95,7 @@ bool refresh_claude_token(const std::filesystem::path& dir, const ToolSession& s
         command.remove_env("CLAUDECODE");
         command.remove_env("CLAUDE_CODE_ENTRYPOINT");
         discard_all_streams(command);
-        run_refresh(command, "Claude", session);
+        run_refresh(std::move(command), "Claude", session);
     });
 }
 
@@ -102,7 +109,7 @@ bool refresh_codex_token(const std::filesystem::path& dir, const ToolSession& se
             fmt::format("attempting Windows Codex token refresh (dir=Some({}))", text::debug_path(dir)));
         platform::ChildCommand command = session.locator.codex_command({"exec", "."}, dir);
         discard_all_streams(command);
-        run_refresh(command, "Codex", session);
+        run_refresh(std::move(command), "Codex", session);
     });
 }
 

@@ -1,9 +1,10 @@
-// Locating the provider tools in three stages: start each candidate by name, else ask the
-// lookup for a full path, else the default name.
+// Locating the provider tools in three stages: the first candidate found on PATH that starts,
+// else the first found at all, else the default name (not found).
 #include "accounts/tool_discovery.hpp"
 
 #include <string_view>
 
+#include "accounts/tool_path_search.hpp"
 #include "platform/environment.hpp"
 #include "platform/system_program.hpp"
 #include "text/path_text.hpp"
@@ -98,25 +99,13 @@ std::string first_line(std::string_view output) {
     return std::string(line);
 }
 
-#ifndef _WIN32
-bool is_executable_file(const std::filesystem::path& path) {
-    std::error_code ec;
-    const auto status = std::filesystem::status(path, ec);
-    using std::filesystem::perms;
-    return !ec && std::filesystem::is_regular_file(status) &&
-           (status.permissions() & (perms::owner_exec | perms::group_exec | perms::others_exec)) !=
-               perms::none;
-}
-#endif
-
 }  // namespace
 
-bool probe_tool(const std::string& candidate, std::chrono::milliseconds limit) {
-    platform::ChildCommand command;
-    command.program = candidate;
-    command.arguments = {"--version"};
+bool probe_tool(const std::string& located, std::chrono::milliseconds limit) {
+    platform::ChildCommand command = wrap_tool(located, false, {"--version"});
     command.standard_output = platform::StdioMode::Discard;
     command.standard_error = platform::StdioMode::Discard;
+    command.leftovers = platform::Leftovers::End;
     auto started = platform::Process::start(command);
     auto* process = std::get_if<platform::Process>(&started);
     if (process == nullptr) {
@@ -127,39 +116,7 @@ bool probe_tool(const std::string& candidate, std::chrono::milliseconds limit) {
 }
 
 std::optional<std::string> look_up_tool(const std::string& candidate) {
-#ifdef _WIN32
-    platform::ChildCommand command;
-    command.program = platform::system_program("where.exe");
-    command.arguments = {candidate};
-    command.standard_input = platform::StdioMode::Discard;
-    command.standard_output = platform::StdioMode::Capture;
-    command.standard_error = platform::StdioMode::Capture;
-    const auto output = platform::run_with_timeout(command, TOOL_PROBE_LIMIT);
-    if (!output || output->exit_code != 0) {
-        return std::nullopt;
-    }
-    return output->standard_output;
-#else
-    const auto search_path = platform::get_env("PATH");
-    if (!search_path || candidate.empty() || candidate.find('/') != std::string::npos) {
-        return std::nullopt;
-    }
-    std::string_view rest(*search_path);
-    for (;;) {
-        const auto colon = rest.find(':');
-        const std::string_view folder = rest.substr(0, colon);
-        // An empty entry names the current folder.
-        const std::filesystem::path path =
-            std::filesystem::path(folder.empty() ? "." : std::string(folder)) / candidate;
-        if (is_executable_file(path)) {
-            return text::path_to_utf8(path).value_or(path.native()) + "\n";
-        }
-        if (colon == std::string_view::npos) {
-            return std::nullopt;
-        }
-        rest.remove_prefix(colon + 1);
-    }
-#endif
+    return find_on_path(candidate, platform::get_env("PATH").value_or(""));
 }
 
 platform::ChildCommand wrap_tool(const std::string& located, bool scripts_through_powershell,
@@ -180,44 +137,80 @@ platform::ChildCommand wrap_tool(const std::string& located, bool scripts_throug
     return command;
 }
 
+platform::ChildCommand tool_command(const LocatedTool& located, bool scripts_through_powershell,
+                                    std::vector<std::string> arguments) {
+    platform::ChildCommand command =
+        wrap_tool(located.program, scripts_through_powershell, std::move(arguments));
+    if (!located.found) {
+        command.program.clear();  // never starts
+    }
+    return command;
+}
+
 ToolLocator::ToolLocator()
-    : ToolLocator([](const std::string& candidate) { return probe_tool(candidate); }, look_up_tool) {}
+    : ToolLocator([](const std::string& located) { return probe_tool(located); }, look_up_tool,
+                  &discovery_cache()) {}
 
-ToolLocator::ToolLocator(ToolProbe probe, ToolLookup lookup)
-    : probe_(std::move(probe)), lookup_(std::move(lookup)) {}
+ToolLocator::ToolLocator(ToolProbe probe, ToolLookup lookup, DiscoveryCache* cache)
+    : probe_(std::move(probe)), lookup_(std::move(lookup)), cache_(cache) {}
 
-std::string ToolLocator::find(const std::vector<std::string>& candidates, const std::string& fallback) const {
+LocatedTool ToolLocator::discover(const std::vector<std::string>& candidates,
+                                  const std::string& fallback) const {
+    std::vector<std::string> found;
     for (const auto& candidate : candidates) {
-        if (probe_(candidate)) {
-            return candidate;
+        const auto output = lookup_(candidate);
+        found.push_back(output ? first_line(*output) : std::string());
+    }
+    for (const auto& path : found) {
+        if (!path.empty() && probe_(path)) {
+            return {path, true};
         }
     }
-    for (const auto& candidate : candidates) {
-        if (const auto output = lookup_(candidate)) {
-            std::string path = first_line(*output);
-            if (!path.empty()) {
-                return path;
-            }
+    for (const auto& path : found) {
+        if (!path.empty()) {
+            return {path, true};
         }
     }
-    return fallback;
+    return {fallback, false};
+}
+
+LocatedTool ToolLocator::locate(const std::string& tool, const std::vector<std::string>& candidates,
+                                const std::string& fallback) const {
+    if (cache_ == nullptr) {
+        return discover(candidates, fallback);
+    }
+    const std::string search_path = platform::get_env("PATH").value_or("");
+    if (auto kept = cache_->find(tool, search_path)) {
+        return std::move(*kept);
+    }
+    LocatedTool located = discover(candidates, fallback);
+    cache_->store(tool, search_path, located);
+    return located;
+}
+
+LocatedTool ToolLocator::locate_claude() const {
+    return locate("claude", CLAUDE_CANDIDATES, CLAUDE_DEFAULT);
+}
+
+LocatedTool ToolLocator::locate_codex() const {
+    return locate("codex", CODEX_CANDIDATES, CODEX_DEFAULT);
 }
 
 std::string ToolLocator::find_claude() const {
-    return find(CLAUDE_CANDIDATES, CLAUDE_DEFAULT);
+    return locate_claude().program;
 }
 
 std::string ToolLocator::find_codex() const {
-    return find(CODEX_CANDIDATES, CODEX_DEFAULT);
+    return locate_codex().program;
 }
 
 platform::ChildCommand ToolLocator::claude_command(std::vector<std::string> arguments) const {
-    return wrap_tool(find_claude(), false, std::move(arguments));
+    return tool_command(locate_claude(), false, std::move(arguments));
 }
 
 platform::ChildCommand ToolLocator::codex_command(std::vector<std::string> arguments,
                                                   const std::filesystem::path& dir) const {
-    auto command = wrap_tool(find_codex(), true, std::move(arguments));
+    auto command = tool_command(locate_codex(), true, std::move(arguments));
     if (const auto home = text::path_to_utf8(dir)) {
         command.set_env("CODEX_HOME", *home);
     } else {

@@ -1,6 +1,8 @@
 #pragma once
 // Finding the Claude and Codex command-line tools and turning a call of one into a child command.
-// A tool is looked for afresh for every command, so one installed while we run is found next time.
+// Tools are found through the PATH entries only and started by their full path. The program's
+// locator keeps what it found (see tool_discovery_cache.hpp), so a tool installed, updated or
+// moved while we run is still found.
 
 #include <chrono>
 #include <filesystem>
@@ -9,24 +11,25 @@
 #include <string>
 #include <vector>
 
+#include "accounts/tool_discovery_cache.hpp"
 #include "platform/process.hpp"
 
 namespace accounts {
 
-// How long a "--version" probe or a lookup may take before it is given up.
+// How long a "--version" probe may take before it is ended.
 inline constexpr std::chrono::seconds TOOL_PROBE_LIMIT{10};
 
-// Whether the candidate, started by its bare name with "--version", could be started at all.
-using ToolProbe = std::function<bool(const std::string& candidate)>;
-// The lookup's standard output when it ran and exited with code 0; nothing otherwise.
+// Whether the program that the lookup found could be started with "--version" at all.
+using ToolProbe = std::function<bool(const std::string& located)>;
+// Where the candidate is: its full path (the first line of the answer counts); nothing when it
+// is nowhere.
 using ToolLookup = std::function<std::optional<std::string>(const std::string& candidate)>;
 
-// The production probe: the candidate with "--version", output discarded, ended after `limit`
-// (a probe that starts counts, whatever happens after).
-[[nodiscard]] bool probe_tool(const std::string& candidate,
-                              std::chrono::milliseconds limit = TOOL_PROBE_LIMIT);
-// The production lookup: "where.exe" candidate on Windows (bounded by TOOL_PROBE_LIMIT); on
-// POSIX the first executable regular file of that name in a PATH folder, as one line.
+// The production probe: the located program with "--version" (a ".cmd" through cmd.exe), output
+// discarded, ended after `limit` with whatever it started (a probe that starts counts, whatever
+// happens after).
+[[nodiscard]] bool probe_tool(const std::string& located, std::chrono::milliseconds limit = TOOL_PROBE_LIMIT);
+// The production lookup: the candidate searched for in the entries of PATH as it is now.
 [[nodiscard]] std::optional<std::string> look_up_tool(const std::string& candidate);
 
 // The located program wrapped for starting: a ".cmd" through "cmd.exe" /d /s /c, a ".ps1" (when
@@ -36,12 +39,22 @@ using ToolLookup = std::function<std::optional<std::string>(const std::string& c
 [[nodiscard]] platform::ChildCommand wrap_tool(const std::string& located, bool scripts_through_powershell,
                                                std::vector<std::string> arguments);
 
+// The located program wrapped as above; a tool that was not found gets a command that never
+// starts (a bare name would be searched for in the current folder too).
+[[nodiscard]] platform::ChildCommand tool_command(const LocatedTool& located, bool scripts_through_powershell,
+                                                  std::vector<std::string> arguments);
+
 class ToolLocator {
   public:
-    ToolLocator();  // the production probe and lookup
-    ToolLocator(ToolProbe probe, ToolLookup lookup);
+    ToolLocator();  // the production probe and lookup, with the program's discovery cache
+    // Without a cache every call looks afresh.
+    ToolLocator(ToolProbe probe, ToolLookup lookup, DiscoveryCache* cache = nullptr);
 
-    // The program to start (a bare name or a full path); the default name when nothing is found.
+    // The first candidate the lookup finds and the probe can start; else the first the lookup
+    // finds; else the default name, not found.
+    [[nodiscard]] LocatedTool locate_claude() const;
+    [[nodiscard]] LocatedTool locate_codex() const;
+    // The located program's text (the default name when nothing is found).
     [[nodiscard]] std::string find_claude() const;
     [[nodiscard]] std::string find_codex() const;
 
@@ -53,11 +66,14 @@ class ToolLocator {
                                                        const std::filesystem::path& dir) const;
 
   private:
-    [[nodiscard]] std::string find(const std::vector<std::string>& candidates,
-                                   const std::string& fallback) const;
+    [[nodiscard]] LocatedTool locate(const std::string& tool, const std::vector<std::string>& candidates,
+                                     const std::string& fallback) const;
+    [[nodiscard]] LocatedTool discover(const std::vector<std::string>& candidates,
+                                       const std::string& fallback) const;
 
     ToolProbe probe_;
     ToolLookup lookup_;
+    DiscoveryCache* cache_ = nullptr;
 };
 
 // The same with the production probe and lookup.

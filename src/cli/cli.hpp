@@ -69,11 +69,14 @@ struct Session {
     std::filesystem::path settings_path;
     poller::Endpoints endpoints;
     std::function<platform::FileTime()> now = platform::precise_now;
+    // An override that names another machine: nothing is asked, the command fails with this line.
+    std::optional<std::string> refused_override;
 };
 
 // The session the arguments ask for: --settings (made absolute, so account folders chosen from it
 // do not depend on the working folder) or the program's own path; the production endpoints with
-// the developer variables applied, then the options, which win over the variables.
+// the developer variables applied, then the options, which win over the variables; each only
+// when it names this machine.
 [[nodiscard]] Session session_for(const Arguments& arguments);
 
 // Loads the settings file, polls every account once (or only answers from the last poll, for

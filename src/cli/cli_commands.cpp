@@ -22,13 +22,6 @@
 namespace cli {
 namespace {
 
-std::string without_trailing_slashes(std::string url) {
-    while (!url.empty() && url.back() == '/') {
-        url.pop_back();
-    }
-    return url;
-}
-
 // Readings from one pair of hosts say nothing about another's.
 std::string hosts_of(const Session& session) {
     return session.endpoints.anthropic + " " + session.endpoints.chatgpt;
@@ -120,16 +113,9 @@ Session session_for(const Arguments& arguments) {
     } else {
         session.settings_path = settings::settings_path();
     }
-    session.endpoints = poller::endpoints_from_environment();
-    auto& endpoints = session.endpoints;
-    if (arguments.anthropic_url) {
-        endpoints.anthropic = *arguments.anthropic_url;
-    }
-    if (arguments.chatgpt_url) {
-        endpoints.chatgpt = *arguments.chatgpt_url;
-    }
-    endpoints.anthropic = without_trailing_slashes(std::move(endpoints.anthropic));
-    endpoints.chatgpt = without_trailing_slashes(std::move(endpoints.chatgpt));
+    auto choice = poller::choose_endpoints({arguments.anthropic_url, arguments.chatgpt_url});
+    session.endpoints = std::move(choice.endpoints);
+    session.refused_override = std::move(choice.refused);
     return session;
 }
 
@@ -221,6 +207,10 @@ int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
         }
         diagnostics::log_owned(std::move(command_line));
         const Session session = session_for(*parsed);
+        if (session.refused_override) {
+            err << "gaugelet-cli: " << *session.refused_override << "\n";
+            return EXIT_USAGE;
+        }
         switch (parsed->command) {
             case Command::Status:
                 return run_status(*parsed, session, out, err);

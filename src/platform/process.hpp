@@ -23,6 +23,10 @@ namespace platform {
 // an empty input, like Discard.
 enum class StdioMode { Inherit, Discard, Capture };
 
+// What becomes of the processes a child leaves running when it exits by itself. A sign-in's
+// browser must stay; a quick query's helpers must not pile up behind it, poll after poll.
+enum class Leftovers { Stay, End };
+
 struct ChildCommand {
     // A bare name is searched for by the platform's own rules (PATH; on Windows an implied ".exe").
     std::string program;
@@ -34,6 +38,7 @@ struct ChildCommand {
     StdioMode standard_output = StdioMode::Inherit;
     StdioMode standard_error = StdioMode::Inherit;
     std::optional<std::filesystem::path> working_directory;
+    Leftovers leftovers = Leftovers::Stay;
 
     // The last change to a name wins (names compare case-insensitively on Windows).
     ChildCommand& set_env(std::string name, std::string value);
@@ -64,7 +69,9 @@ class MonotonicClock {
 [[nodiscard]] const MonotonicClock& steady_clock();
 
 // A started child. Destroying it while the child still runs ends the child's tree first; a child
-// that exited leaves whatever it started running (a browser opened for a sign-in must survive).
+// that exited leaves whatever it started running (a browser opened for a sign-in must survive),
+// unless its command asked for Leftovers::End: then they end once it has exited and is finished
+// or destroyed.
 class Process {
   public:
     enum class State { Running, Exited, Failed };

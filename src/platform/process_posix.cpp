@@ -117,6 +117,7 @@ struct Process::Impl {
     pid_t pid = -1;
     bool reaped = false;
     int status = 0;
+    bool end_leftovers = false;
 
     std::mutex mutex;
     std::condition_variable changed;
@@ -137,9 +138,9 @@ struct Process::Impl {
     ~Impl() {
         if (pid > 0 && !reaped) {
             std::unique_lock lock(mutex);
-            if (!exited) {
+            if (!exited || end_leftovers) {
                 lock.unlock();
-                end_tree();
+                end_tree();  // an exited child is not reaped yet, so its group id is still ours
             }
         }
         join_waiter_and_reap();
@@ -263,6 +264,7 @@ std::variant<Process, IoError> Process::start(const ChildCommand& command) {
     }
 
     auto impl = std::make_unique<Impl>();
+    impl->end_leftovers = command.leftovers == Leftovers::End;
     Fd output_write;
     Fd error_write;
     if (command.standard_output == StdioMode::Capture) {
@@ -389,6 +391,12 @@ std::optional<ProcessOutput> Process::finish(std::chrono::milliseconds patience)
         std::unique_lock lock(impl_->mutex);
         if (!impl_->exited) {
             return std::nullopt;
+        }
+        if (impl_->end_leftovers) {
+            // What they hold of our pipes closes with them; what the child wrote stays readable.
+            lock.unlock();
+            impl_->end_tree();
+            lock.lock();
         }
         if (!impl_->changed.wait_for(lock, patience, [&] { return impl_->drained; })) {
             lock.unlock();

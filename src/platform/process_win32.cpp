@@ -166,6 +166,7 @@ struct Process::Impl {
     KernelHandle job;
     DWORD pid = 0;
     bool exited = false;
+    bool end_leftovers = false;
 
     KernelHandle output_read;
     KernelHandle error_read;
@@ -193,7 +194,9 @@ struct Process::Impl {
             lock.unlock();
         }
         join_readers();
-        if (job) {
+        if (job && end_leftovers) {
+            TerminateJobObject(job.get(), 1);
+        } else if (job) {
             // The child exited by itself: what it left running (a browser it opened) may stay.
             JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
             SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits);
@@ -268,6 +271,7 @@ std::variant<Process, IoError> Process::start(const ChildCommand& command) {
     }
 
     auto impl = std::make_unique<Impl>();
+    impl->end_leftovers = command.leftovers == Leftovers::End;
     KernelHandle standard[3];
     const auto connect = [&](StdioMode mode, DWORD which, bool input, KernelHandle& read_end,
                              KernelHandle& slot) -> std::optional<IoError> {
@@ -407,6 +411,10 @@ void Process::kill() noexcept {
 std::optional<ProcessOutput> Process::finish(std::chrono::milliseconds patience) {
     if (wait_for(std::chrono::milliseconds(0)) != State::Exited) {
         return std::nullopt;
+    }
+    if (impl_->end_leftovers && impl_->job) {
+        // What they hold of our pipes closes with them; what the child wrote stays readable.
+        TerminateJobObject(impl_->job.get(), 1);
     }
     {
         std::unique_lock lock(impl_->mutex);

@@ -77,7 +77,7 @@ std::vector<UsageSnapshot> poll_accounts(const std::vector<accounts::Account>& l
                 tools.refresh_limit->forget(account.dir);  // the credentials work again
             }
         }
-        entry.label = accounts::account_email(account.provider, account.dir, tools);
+        entry.label = accounts::kept_account_email(account.provider, account.dir, tools, context.labels);
         if (!entry.label) {
             entry.label = account.email;
         }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "accounts/account.hpp"
+#include "accounts/label_cache.hpp"
 #include "accounts/tool_session.hpp"
 #include "poller/endpoints.hpp"
 #include "poller/retired_models.hpp"
@@ -39,7 +40,8 @@ struct PollContext {
     WeeklyScopedCache* cache = &weekly_scoped_cache();
     UsageCooldowns* cooldowns = &usage_cooldowns();
     RetiredModels* retired_models = &poller::retired_models();
-    PollSequence* sequence = nullptr;  // the process-wide one when null
+    accounts::LabelCache* labels = &accounts::label_cache();  // none: every poll asks the tool
+    PollSequence* sequence = nullptr;                         // the process-wide one when null
     Clock now = platform::precise_now;
 };
 

@@ -218,6 +218,35 @@ TEST_F(CliProgram, DiagnoseWritesItsOwnLogBesideTheTrayProgramsOne) {
         << log;
 }
 
+TEST_F(CliProgram, AnOverrideNamingAnotherMachineIsRefusedBeforeAnythingRuns) {
+    const auto dir = root_.path() / "Quotavane" / "accounts" / "claude-1";
+    std::filesystem::create_directories(dir);
+    test_support::write_text(dir / ".credentials.json",
+                             R"({"claudeAiOauth": {"accessToken": "sk-ant-oat01-secret"}})");
+    write_accounts({account("claude-1", "claude", dir, nullptr, 0)});
+    const struct {
+        std::vector<std::string> arguments;
+        std::vector<std::pair<std::string, std::string>> variables;
+        const char* named;
+    } cases[] = {
+        {{"status"},
+         {{"GAUGELET_ANTHROPIC_BASE_URL", "https://collector.example"}},
+         "GAUGELET_ANTHROPIC_BASE_URL"},
+        {{"status", "--json"},
+         {{"GAUGELET_CHATGPT_BASE_URL", "http://10.0.0.7:8080"}},
+         "GAUGELET_CHATGPT_BASE_URL"},
+        {{"--anthropic-url", "http://127.0.0.1@collector.example", "status"}, {}, "--anthropic-url"},
+    };
+    for (const auto& c : cases) {
+        const Outcome result = run(c.arguments, c.variables);
+        EXPECT_EQ(result.exit_code, 2u) << c.named;
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err.rfind(std::string("gaugelet-cli: ") + c.named + " \"", 0), 0u) << result.err;
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+    }
+    EXPECT_TRUE(fake_tool::read_invocations(tool_log()).empty()) << "no tool ran";
+}
+
 TEST_F(CliProgram, ABadArgumentIsNamedOnOneLineAndExitsTwo) {
     const std::pair<std::vector<std::string>, const char*> cases[] = {
         {{"frobnicate"}, "unknown command \"frobnicate\""},

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <future>
 #include <mutex>
 #include <thread>
@@ -18,6 +19,7 @@
 #include "poller/poll_scheduler.hpp"
 #include "provider_answers.hpp"
 #include "scripted_server.hpp"
+#include "support/manual_clock.hpp"
 #include "support/temp_folder.hpp"
 #include "text/debug_text.hpp"
 #include "text/path_text.hpp"
@@ -107,6 +109,7 @@ class PollCycle : public ::testing::Test {
         c.cooldowns = &cooldowns_;
         c.retired_models = &retired_;
         c.sequence = &sequence_;
+        c.labels = &labels_;
         c.now = fixed_now;
         return c;
     }
@@ -125,7 +128,55 @@ class PollCycle : public ::testing::Test {
     poller::UsageCooldowns cooldowns_;
     poller::RetiredModels retired_;
     poller::PollSequence sequence_;
+    accounts::LabelCache labels_;
 };
+
+TEST_F(PollCycle, ASteadyPollAsksTheClaudeToolForTheAddressOnlyAfterAChange) {
+    const auto dir = claude_account("claude-1", 9999999999999, "one@example.com");
+    set_accounts({{"claude-1", Provider::Claude, dir, "stored@example.com", 0}});
+    server_.route("GET", CLAUDE_USAGE, [](const test_http::SeenRequest&) {
+        return Reply{200, {}, PLAIN_BODY};
+    });
+    server_.start();
+    test_support::ManualClock clock;
+    auto polls = context();
+    polls.tools.clock = &clock;
+    const auto status_queries = [&] {
+        std::size_t n = 0;
+        for (const auto& call : fake_tool::read_invocations(dir / "fake-tool-log.jsonl")) {
+            n += call.args == std::vector<std::string>{"auth", "status"};
+        }
+        return n;
+    };
+    const struct {
+        const char* name;
+        std::function<void()> change;
+        std::size_t queries;  // in all, after this poll
+        const char* label;
+    } steps[] = {
+        {"first poll", [] {}, 1, "one@example.com"},
+        {"nothing changed", [] {}, 1, "one@example.com"},
+        {"29 minutes on", [&] { clock.advance(std::chrono::minutes(29)); }, 1, "one@example.com"},
+        {"30 minutes on", [&] { clock.advance(std::chrono::minutes(1)); }, 2, "one@example.com"},
+        {"signed in again as another",
+         [&] {
+             write_text(dir / ".claude.json", R"({"oauthAccount": {"emailAddress": "two@example.com"}})");
+             write_text(dir / ".credentials.json",
+                        R"({"claudeAiOauth": {"accessToken": "sk-ant-oat01-another-one"}})");
+         },
+         3, "two@example.com"},
+        {"signed out", [&] { std::filesystem::remove(dir / ".credentials.json"); }, 4, "stored@example.com"},
+        {"still signed out", [] {}, 4, "stored@example.com"},
+    };
+    for (const auto& step : steps) {
+        step.change();
+        poller::poll_all_accounts(polls);
+        EXPECT_EQ(status_queries(), step.queries) << step.name;
+        const auto usage = stored();
+        ASSERT_EQ(usage.size(), 1u);
+        EXPECT_EQ(usage[0].label, step.label) << step.name;
+    }
+}
 
 TEST_F(PollCycle, PollsEveryAccountInOrderWithRefreshesAndLabels) {
     const auto fresh = claude_account("claude-1", 9999999999999, "one@example.com");

@@ -186,25 +186,47 @@ TEST_F(ProcessTest, WaitOrKillLeavesAFinishedChildAlone) {
     EXPECT_EQ(output->exit_code, 0u);
 }
 
-TEST_F(ProcessTest, ChildThatExitedLeavesWhatItStartedRunning) {
-    // A sign-in opens a browser, which must outlive the tool that opened it.
-    scenario(R"({"grandchild": true})");
-    auto command = codex({"login"});
-    command.standard_output = StdioMode::Discard;
-    command.standard_error = StdioMode::Discard;
-    {
-        auto started = platform::Process::start(command);
-        auto& process = std::get<platform::Process>(started);
-        platform::wait_or_kill(process, 60s);
-        ASSERT_EQ(process.wait_for(0ms), platform::Process::State::Exited);
+TEST_F(ProcessTest, WhatAnExitedChildLeftRunningStaysOrEndsAsItsCommandSays) {
+    // A sign-in opens a browser, which must outlive the tool that opened it; a quick query's
+    // helpers must not.
+    const struct {
+        const char* name;
+        platform::Leftovers leftovers;
+        bool captured;  // through run_with_timeout, else started and waited for with wait_or_kill
+    } cases[] = {
+        {"stay, waited for", platform::Leftovers::Stay, false},
+        {"end, waited for", platform::Leftovers::End, false},
+        {"end, output read", platform::Leftovers::End, true},
+    };
+    for (const auto& c : cases) {
+        scenario(R"({"grandchild": true})");
+        std::filesystem::remove(log_);
+        auto command = codex({"login"});
+        command.leftovers = c.leftovers;
+        if (c.captured) {
+            const auto output = platform::run_with_timeout(command, 60s);
+            ASSERT_TRUE(output) << c.name;
+            EXPECT_EQ(output->standard_error, "Successfully logged in\n") << c.name;
+        } else {
+            command.standard_output = StdioMode::Discard;
+            command.standard_error = StdioMode::Discard;
+            auto started = platform::Process::start(command);
+            auto& process = std::get<platform::Process>(started);
+            platform::wait_or_kill(process, 60s);
+            ASSERT_EQ(process.wait_for(0ms), platform::Process::State::Exited) << c.name;
+        }
+        const auto recorded = calls();
+        const auto tool =
+            std::find_if(recorded.begin(), recorded.end(), [](const auto& r) { return r.tool == "codex"; });
+        ASSERT_NE(tool, recorded.end()) << c.name;
+        ASSERT_TRUE(tool->grandchild_pid) << c.name;
+        if (c.leftovers == platform::Leftovers::Stay) {
+            EXPECT_TRUE(fake_tool::is_running(*tool->grandchild_pid)) << c.name;
+            fake_tool::end_process(*tool->grandchild_pid);
+        } else {
+            EXPECT_TRUE(fake_tool::wait_until_ended(*tool->grandchild_pid, 30s)) << c.name;
+        }
     }
-    const auto recorded = calls();
-    const auto tool =
-        std::find_if(recorded.begin(), recorded.end(), [](const auto& c) { return c.tool == "codex"; });
-    ASSERT_NE(tool, recorded.end());
-    ASSERT_TRUE(tool->grandchild_pid);
-    EXPECT_TRUE(fake_tool::is_running(*tool->grandchild_pid));
-    fake_tool::end_process(*tool->grandchild_pid);
 }
 
 TEST_F(ProcessTest, LeftoverHoldingThePipesDoesNotKeepTheOutputBack) {

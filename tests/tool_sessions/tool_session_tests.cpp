@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "accounts/codex_credentials.hpp"
 #include "accounts/login.hpp"
 #include "accounts/token_refresh.hpp"
@@ -198,6 +200,40 @@ TEST_F(ToolSessions, CodexRefreshRewritesTheTokens) {
     ASSERT_EQ(calls.size(), 3u);
     EXPECT_EQ(calls[2].args, (std::vector<std::string>{"exec", "."}));
     EXPECT_EQ(calls[2].env.at("CODEX_HOME"), text_of(folder.path()));
+}
+
+TEST_F(ToolSessions, WhatAStatusQueryOrARefreshLeavesRunningEndsWithIt) {
+    fake_tool::adopt_orphans();
+    const struct {
+        const char* name;
+        Provider provider;
+        void (*call)(const std::filesystem::path& dir, const accounts::ToolSession& session);
+    } cases[] = {
+        {"claude auth status", Provider::Claude,
+         [](const std::filesystem::path& dir, const accounts::ToolSession& session) {
+             (void)accounts::claude_auth_email(dir, session);
+         }},
+        {"claude -p .", Provider::Claude,
+         [](const std::filesystem::path& dir, const accounts::ToolSession& session) {
+             accounts::refresh_claude_token(dir, session);
+         }},
+        {"codex exec .", Provider::Codex,
+         [](const std::filesystem::path& dir, const accounts::ToolSession& session) {
+             accounts::refresh_codex_token(dir, session);
+         }},
+    };
+    for (const auto& c : cases) {
+        TempFolder folder;
+        ASSERT_TRUE(accounts::login(c.provider, folder.path(), session_)) << c.name;
+        std::filesystem::remove(folder / "fake-tool-log.jsonl");
+        write_text(folder / "fake-tool-scenario.json", R"({"grandchild": true})");
+        c.call(folder.path(), session_);
+        const auto calls = calls_in(folder.path());
+        const auto tool =
+            std::find_if(calls.begin(), calls.end(), [](const auto& call) { return call.grandchild_pid; });
+        ASSERT_NE(tool, calls.end()) << c.name;
+        EXPECT_TRUE(fake_tool::wait_until_ended(*tool->grandchild_pid, std::chrono::seconds(30))) << c.name;
+    }
 }
 
 }  // namespace

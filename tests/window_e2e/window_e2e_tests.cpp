@@ -5,14 +5,17 @@
 
 #include <memory>
 #include <mutex>
+#include <algorithm>
 #include <nlohmann/json.hpp>
 
 #include "accounts/login.hpp"
+#include "fake_tool_support.hpp"
 #include "fake_tools.hpp"
 #include "gaugelet_driver.hpp"
 #include "panel/layout.hpp"
 #include "platform/clock.hpp"
 #include "provider_answers.hpp"
+#include "platform/environment.hpp"
 #include "scripted_server.hpp"
 #include "support/temp_folder.hpp"
 #include "text/path_text.hpp"
@@ -313,6 +316,44 @@ TEST_F(GaugeletProgram, ResetsInThePastRepollEveryFiveSecondsUntilFreshDataArriv
     ASSERT_NE(hwnd, nullptr);
     // Three answers well within the 60-second poll period: the quick re-poll ran twice.
     EXPECT_TRUE(e2e::wait_until([&] { return answered.load() >= 3; }, 30s)) << answered.load();
+}
+
+// Tool starts the fake tool recorded in `log` with exactly these arguments.
+std::size_t tool_calls(const std::filesystem::path& log, const std::vector<std::string>& args) {
+    const auto calls = fake_tool::read_invocations(log);
+    return static_cast<std::size_t>(
+        std::count_if(calls.begin(), calls.end(), [&](const auto& call) { return call.args == args; }));
+}
+
+TEST_F(GaugeletProgram, SteadyPollsStartNoTool) {
+    write_settings({{"accounts", {claude_account("claude-1"), claude_account("claude-2")}}});
+    for (const char* id : {"claude-1", "claude-2"}) {
+        std::filesystem::remove(account_dir(id) / "fake-tool-log.jsonl");  // the sign-in's own calls
+    }
+    answer_usage();
+    // The "--version" probe runs with the program's own environment: this folder records it.
+    const auto probe_home = root_.path() / "probe-home";
+    std::filesystem::create_directories(probe_home);
+    const auto previous_home = platform::get_env("CLAUDE_CONFIG_DIR");
+    platform::set_env("CLAUDE_CONFIG_DIR", text::path_to_utf8(probe_home).value());
+    const HWND hwnd = launch();
+    platform::set_env("CLAUDE_CONFIG_DIR", previous_home);
+    ASSERT_NE(hwnd, nullptr);
+
+    // The start-up poll, then three more: each asks the usage endpoint once per account. Polls run
+    // one after the other, so once the fourth has asked, the first three have finished.
+    for (std::size_t polls = 1; polls <= 4; ++polls) {
+        if (polls > 1) {
+            PostMessageW(hwnd, WM_TIMER, 1, 0);  // the poll timer's tick
+        }
+        ASSERT_TRUE(e2e::wait_until([&] { return server_.requests(CLAUDE_USAGE).size() >= 2 * polls; }, 60s))
+            << driver_->log();
+    }
+    EXPECT_EQ(tool_calls(probe_home / "fake-tool-log.jsonl", {"--version"}), 1u) << "one discovery in all";
+    for (const char* id : {"claude-1", "claude-2"}) {
+        EXPECT_EQ(tool_calls(account_dir(id) / "fake-tool-log.jsonl", {"auth", "status"}), 1u)
+            << id << ": one status query for the label in three polls and more";
+    }
 }
 
 TEST_F(GaugeletProgram, APinnedPanelShowsAtStartAndComesBackAfterAShellRestartOrResume) {
