@@ -7,7 +7,9 @@
 #include "accounts/account_json.hpp"
 #include "platform/clock.hpp"
 #include "platform/file_io.hpp"
+#include "platform/file_lock.hpp"
 #include "settings/settings_load.hpp"
+#include "settings/settings_merge.hpp"
 
 namespace settings {
 namespace {
@@ -107,6 +109,26 @@ std::optional<std::string> write_settings_file(const std::filesystem::path& path
         return platform::display(*error);
     }
     return std::nullopt;
+}
+
+UpdateOutcome update_settings_file(const std::filesystem::path& path, const SettingsFile& base,
+                                   const SettingsFile& ours, KeepAside keep) {
+    if (path.has_parent_path()) {
+        if (auto error = platform::create_directories(path.parent_path())) {
+            return UpdateOutcome{std::nullopt, platform::display(*error)};
+        }
+    }
+    auto lock = platform::FileLock::acquire(path);
+    if (auto* error = std::get_if<platform::IoError>(&lock)) {
+        return UpdateOutcome{std::nullopt, platform::display(*error)};
+    }
+    const LoadOutcome now = read_settings_file(path);
+    const SettingsFile& theirs = now.status == FileStatus::Loaded ? now.settings : base;
+    SettingsFile merged = merge_settings(base, ours, theirs);
+    if (auto error = write_settings_file(path, merged, keep)) {
+        return UpdateOutcome{std::nullopt, std::move(error)};
+    }
+    return UpdateOutcome{std::move(merged), std::nullopt};
 }
 
 }  // namespace settings

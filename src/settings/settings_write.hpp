@@ -39,4 +39,18 @@ enum class KeepAside {
                                                              const SettingsFile& settings,
                                                              KeepAside keep = KeepAside::IfInvalid);
 
+// What an update wrote, or why it wrote nothing.
+struct UpdateOutcome {
+    std::optional<SettingsFile> written;
+    std::optional<std::string> error;
+};
+
+// Writes this process's changes since `base` onto what the file holds now, under the lock every
+// writer of the file takes, so that another writer's change made meanwhile is kept. A file that
+// is missing, unreadable or invalid now counts as unchanged since `base` (and is kept aside as
+// `keep` says before it is replaced).
+[[nodiscard]] UpdateOutcome update_settings_file(const std::filesystem::path& path, const SettingsFile& base,
+                                                 const SettingsFile& ours,
+                                                 KeepAside keep = KeepAside::IfInvalid);
+
 }  // namespace settings

@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include "settings/settings_load.hpp"
+#include "settings/settings_write.hpp"
+#include "state/app_state.hpp"
+#include "state/save_settings.hpp"
+#include "state/settings_sync.hpp"
+#include "support/temp_folder.hpp"
+
+namespace {
+
+using accounts::Account;
+using accounts::Provider;
+using state::StateSlot;
+
+Account account(const std::string& id) {
+    return Account{id, Provider::Claude, "/accounts/" + id, std::nullopt, 0};
+}
+
+settings::SettingsFile with(std::vector<Account> list) {
+    settings::SettingsFile s;
+    s.accounts = std::move(list);
+    return s;
+}
+
+// A process that read the file at its start, as the program and gaugelet-cli do.
+void start_from_file(StateSlot& slot, const std::filesystem::path& path) {
+    slot.install(
+        state::state_from_load(settings::read_settings_file(path), state::FOLLOW_SYSTEM_LANGUAGE, 0));
+}
+
+struct TwoWriters : ::testing::Test {
+    test_support::TempFolder folder;
+    std::filesystem::path path = folder / "Quotavane/settings.json";
+    StateSlot program;
+    StateSlot cli;
+
+    void SetUp() override {
+        ASSERT_FALSE(settings::write_settings_file(path, with({account("claude-1")})));
+        start_from_file(program, path);
+        start_from_file(cli, path);
+    }
+    void cli_adds(const std::string& id) {
+        cli.lock()->accounts.push_back(account(id));
+        ASSERT_FALSE(state::save_settings(cli, path));
+    }
+};
+
+TEST_F(TwoWriters, TheProgramsNextSaveKeepsTheAccountTheCliAdded) {
+    cli_adds("claude-2");
+    program.lock()->panel_theme = settings::PanelTheme::MacVibrancy;
+    ASSERT_FALSE(state::save_settings(program, path));
+
+    const auto file = settings::load_settings(path);
+    ASSERT_EQ(file.accounts.size(), 2u);
+    EXPECT_EQ(file.accounts[1].id, "claude-2");
+    EXPECT_EQ(file.panel_theme, settings::PanelTheme::MacVibrancy);
+    const auto guard = program.lock();
+    EXPECT_EQ(guard->accounts.size(), 2u) << "the save took the other writer's account in";
+    EXPECT_TRUE(guard->accounts_changed_outside);
+}
+
+TEST_F(TwoWriters, AReloadSaysWhatTheFileMeansForTheRunningProgram) {
+    const auto reload = [&] {
+        return state::reload_settings(program, path, settings::read_settings_file(path));
+    };
+
+    EXPECT_EQ(reload().result, state::ReloadResult::Unchanged) << "nothing changed since start";
+
+    program.lock()->pinned = true;
+    ASSERT_FALSE(state::save_settings(program, path));
+    EXPECT_EQ(reload().result, state::ReloadResult::Unchanged) << "the program's own save";
+
+    cli_adds("claude-2");
+    const auto taken = reload();
+    EXPECT_EQ(taken.result, state::ReloadResult::TakenIn);
+    EXPECT_TRUE(taken.accounts_changed);
+    EXPECT_EQ(program.lock()->accounts.size(), 2u);
+    EXPECT_TRUE(program.lock()->pinned) << "the program's own setting stays";
+
+    const std::string broken = "{\"pinned\": tru}";
+    test_support::write_text(path, broken);
+    EXPECT_EQ(reload().result, state::ReloadResult::Invalid);
+    EXPECT_EQ(program.lock()->accounts.size(), 2u) << "the state is kept";
+    EXPECT_EQ(test_support::read_text(path), broken) << "and the file is left alone";
+
+    program.lock()->panel_layout = settings::PanelLayout::Vertical;
+    ASSERT_FALSE(state::save_settings(program, path));
+    EXPECT_EQ(test_support::read_text(folder / "Quotavane/settings.json.invalid"), broken);
+    EXPECT_EQ(settings::load_settings(path).accounts.size(), 2u);
+}
+
+TEST_F(TwoWriters, ARemovalByTheCliTakesTheAccountAndItsReadingsAway) {
+    program.lock()->usage = std::vector<poller::UsageSnapshot>{
+        poller::UsageSnapshot{"claude-1", std::nullopt, std::nullopt, Provider::Claude}};
+    cli.lock()->accounts.clear();
+    ASSERT_FALSE(state::save_settings(cli, path));
+    const auto reload = state::reload_settings(program, path, settings::read_settings_file(path));
+    EXPECT_TRUE(reload.accounts_changed);
+    const auto guard = program.lock();
+    EXPECT_TRUE(guard->accounts.empty());
+    EXPECT_TRUE(guard->usage->empty());
+}
+
+// The folder cannot be written: the change stays, the user is told once, the next save retries.
+TEST(FailedSave, IsKeptToldOnceAndRetried) {
+    test_support::TempFolder folder;
+    const auto blocked = folder / "Quotavane";
+    test_support::write_text(blocked, "a file where the folder belongs");
+    const auto path = blocked / "settings.json";
+    StateSlot slot;
+    start_from_file(slot, path);
+
+    slot.lock()->panel_theme = settings::PanelTheme::HybridLight;
+    ASSERT_TRUE(state::save_settings(slot, path));
+    {
+        const auto guard = slot.lock();
+        EXPECT_TRUE(guard->settings_unsaved);
+        ASSERT_TRUE(guard->settings_notice);
+        EXPECT_EQ(guard->settings_notice->kind, state::SettingsNotice::Kind::SaveFailed);
+        EXPECT_FALSE(guard->settings_notice->detail.empty());
+        guard->settings_notice.reset();  // shown
+    }
+    slot.lock()->pinned = true;
+    ASSERT_TRUE(state::save_settings(slot, path));
+    EXPECT_FALSE(slot.lock()->settings_notice) << "told once";
+
+    std::filesystem::remove(blocked);
+    ASSERT_FALSE(state::save_if_unsaved(slot, path));
+    const auto file = settings::load_settings(path);
+    EXPECT_EQ(file.panel_theme, settings::PanelTheme::HybridLight);
+    EXPECT_TRUE(file.pinned);
+    EXPECT_FALSE(slot.lock()->settings_unsaved);
+}
+
+}  // namespace
