@@ -7,6 +7,7 @@
 
 #include "diagnostics/log.hpp"
 #include "platform/environment.hpp"
+#include "poller/redaction.hpp"
 #include "text/path_text.hpp"
 
 namespace poller {
@@ -17,7 +18,7 @@ std::optional<std::string> override_of(std::string_view variable) {
     if (!value || value->empty()) {
         return std::nullopt;
     }
-    diagnostics::log_owned(fmt::format("developer override {}={}", variable, *value));
+    diagnostics::log_owned(fmt::format("developer override {}={}", variable, url_for_log(*value)));
     return value;
 }
 
