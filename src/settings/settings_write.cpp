@@ -17,14 +17,22 @@ namespace {
 using OrderedJson = nlohmann::ordered_json;
 
 std::optional<std::string> keep_invalid_file_aside(const std::filesystem::path& path) {
-    const std::filesystem::path target = invalid_copy_path(path);
-    if (auto error = platform::copy_file_exclusive(path, target)) {
-        return fmt::format("cannot keep the invalid settings file aside: {}", platform::display(*error));
+    auto kept = keep_file_aside(path);
+    if (auto* error = std::get_if<std::string>(&kept)) {
+        return std::move(*error);
     }
     return std::nullopt;
 }
 
 }  // namespace
+
+std::variant<std::filesystem::path, std::string> keep_file_aside(const std::filesystem::path& path) {
+    std::filesystem::path target = invalid_copy_path(path);
+    if (auto error = platform::copy_file_exclusive(path, target)) {
+        return fmt::format("cannot keep the invalid settings file aside: {}", platform::display(*error));
+    }
+    return target;
+}
 
 std::variant<std::string, EncodeError> encode_settings(const SettingsFile& settings) {
     OrderedJson out = OrderedJson::object();

@@ -23,6 +23,10 @@ struct EncodeError {
 // Where an invalid settings file is copied before it is first replaced.
 [[nodiscard]] std::filesystem::path invalid_copy_path(const std::filesystem::path& settings_path);
 
+// Copies the file at `path` aside (to invalid_copy_path) now; the copy's path, or why not.
+[[nodiscard]] std::variant<std::filesystem::path, std::string> keep_file_aside(
+    const std::filesystem::path& path);
+
 // Which file a write keeps aside before replacing it.
 enum class KeepAside {
     IfInvalid,  // the file there now, when it cannot be read or does not load

@@ -37,6 +37,7 @@ struct SettingsNotice {
     };
     Kind kind = Kind::SaveFailed;
     std::string detail;
+    std::string kept_as;  // KeptAside: the copy's file name
     friend bool operator==(const SettingsNotice&, const SettingsNotice&) = default;
 };
 

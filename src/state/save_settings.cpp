@@ -46,7 +46,7 @@ std::optional<std::string> save_settings(StateSlot& slot, const std::filesystem:
         guard->settings_unsaved = true;
         if (!guard->save_failure_told) {
             guard->save_failure_told = true;
-            guard->settings_notice = SettingsNotice{SettingsNotice::Kind::SaveFailed, *outcome.error};
+            guard->settings_notice = SettingsNotice{SettingsNotice::Kind::SaveFailed, *outcome.error, {}};
         }
         return outcome.error;
     }

@@ -9,12 +9,14 @@
 #include "menu/menu_command.hpp"
 #include "platform/clock.hpp"
 #include "platform/wide_win32.hpp"
+#include "settings/settings_path.hpp"
 #include "state/dpi.hpp"
 #include "state/save_settings.hpp"
 #include "state/ui_values.hpp"
 #include "window/background_work_win32.hpp"
 #include "window/countdown_schedule.hpp"
 #include "window/panel_visibility_win32.hpp"
+#include "window/settings_watch_win32.hpp"
 #include "window/ui_parts_win32.hpp"
 #include "window/window_messages.hpp"
 
@@ -28,6 +30,12 @@ const std::vector<poller::UsageSnapshot> NO_USAGE;
 std::uint64_t last_countdown_key = 0;
 
 LRESULT on_destroy(HWND hwnd) noexcept {
+    // A change whose save failed gets one more try before the program ends.
+    try {
+        (void)state::save_if_unsaved(state::app_state(), settings::settings_path());
+    } catch (...) {
+        diagnostics::log_line("exit: settings not saved");
+    }
     remove_tray_icons(hwnd);
     PostQuitMessage(0);
     return 0;
@@ -118,6 +126,7 @@ LRESULT on_command(HWND hwnd, std::uint32_t id) {
     }
     if (effects.save) {
         (void)state::save_settings();
+        follow_settings(hwnd);
     }
     if (effects.reposition_if_visible) {
         place_panel_if_visible(hwnd);
@@ -208,6 +217,7 @@ LRESULT on_usage_updated(HWND hwnd) {
     }
     schedule_countdown(hwnd);
     sync_tray(hwnd);
+    follow_settings(hwnd);
     return 0;
 }
 
@@ -269,6 +279,8 @@ LRESULT dispatch(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
             return on_dpi_changed(hwnd, wparam);
         case WM_APP_USAGE_UPDATED:
             return on_usage_updated(hwnd);
+        case WM_APP_SETTINGS_CHANGED:
+            return on_settings_changed(hwnd);
         case WM_PAINT:
             return on_paint(hwnd);
         default:

@@ -4,6 +4,7 @@
 #include "settings/settings_write.hpp"
 #include "state/app_state.hpp"
 #include "state/save_settings.hpp"
+#include "state/settings_notice.hpp"
 #include "state/settings_sync.hpp"
 #include "support/temp_folder.hpp"
 
@@ -131,6 +132,62 @@ TEST(FailedSave, IsKeptToldOnceAndRetried) {
     EXPECT_EQ(file.panel_theme, settings::PanelTheme::HybridLight);
     EXPECT_TRUE(file.pinned);
     EXPECT_FALSE(slot.lock()->settings_unsaved);
+}
+
+// What the user is told at start about a file Notepad saved and one with a typo.
+TEST(SettingsAtStart, AFileThatDoesNotLoadIsKeptAsideAndToldOnce) {
+    const struct {
+        const char* name;
+        std::string text;
+        bool told;
+        const char* where;
+    } cases[] = {
+        {"byte-order mark", "\xEF\xBB\xBF{\"pinned\": true}", false, ""},
+        {"trailing comma", "{\n  \"pinned\": true,\n}", true, "(line 3, column 1)"},
+    };
+    for (const auto& c : cases) {
+        test_support::TempFolder folder;
+        const auto path = folder / "settings.json";
+        test_support::write_text(path, c.text);
+        const auto loaded = settings::read_settings_file(path);
+        StateSlot slot;
+        slot.install(state::state_from_load(loaded, state::FOLLOW_SYSTEM_LANGUAGE, 0));
+        state::note_settings_load(*slot.lock(), path, loaded);
+
+        EXPECT_EQ(slot.lock()->pinned, !c.told) << c.name;
+        const auto notice = state::take_settings_notice(slot);
+        ASSERT_EQ(notice.has_value(), c.told) << c.name;
+        EXPECT_EQ(std::filesystem::exists(folder / "settings.json.invalid"), c.told) << c.name;
+        if (c.told) {
+            EXPECT_EQ(test_support::read_text(folder / "settings.json.invalid"), c.text);
+            EXPECT_NE(notice->find("settings.json.invalid"), std::string::npos) << *notice;
+            EXPECT_NE(notice->find(c.where), std::string::npos) << *notice;
+            EXPECT_FALSE(state::take_settings_notice(slot)) << "told once";
+            EXPECT_FALSE(slot.lock()->keep_settings_aside) << "nothing left for the first save to keep";
+        }
+    }
+}
+
+TEST(SettingsNotice, EveryLanguageNamesTheReason) {
+    for (state::LanguageIndex language = 0; language < 10; ++language) {
+        StateSlot slot;
+        state::AppState s;
+        s.effective_language = language;
+        s.settings_notice =
+            state::SettingsNotice{state::SettingsNotice::Kind::SaveFailed, "Access is denied.", ""};
+        slot.install(s);
+        const auto saved = state::take_settings_notice(slot);
+        ASSERT_TRUE(saved);
+        EXPECT_NE(saved->find("Access is denied."), std::string::npos) << int(language);
+
+        slot.lock()->settings_notice = state::SettingsNotice{state::SettingsNotice::Kind::KeptAside,
+                                                             "repeated key", "settings.json.invalid"};
+        const auto kept = state::take_settings_notice(slot);
+        ASSERT_TRUE(kept);
+        EXPECT_NE(kept->find("settings.json.invalid"), std::string::npos) << int(language);
+        EXPECT_NE(kept->find("repeated key"), std::string::npos) << int(language);
+        EXPECT_NE(*saved, *kept);
+    }
 }
 
 }  // namespace
