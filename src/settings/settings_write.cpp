@@ -16,7 +16,20 @@ namespace {
 
 using OrderedJson = nlohmann::ordered_json;
 
+// Whether `settings.json.invalid` already holds exactly what the file holds (kept at start).
+bool already_kept(const std::filesystem::path& path) {
+    std::filesystem::path plain = path;
+    plain += ".invalid";
+    const auto copy = platform::read_file(plain);
+    const auto file = platform::read_file(path);
+    return std::holds_alternative<std::string>(copy) && std::holds_alternative<std::string>(file) &&
+           std::get<std::string>(copy) == std::get<std::string>(file);
+}
+
 std::optional<std::string> keep_invalid_file_aside(const std::filesystem::path& path) {
+    if (already_kept(path)) {
+        return std::nullopt;
+    }
     auto kept = keep_file_aside(path);
     if (auto* error = std::get_if<std::string>(&kept)) {
         return std::move(*error);

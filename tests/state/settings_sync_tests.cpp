@@ -164,6 +164,12 @@ TEST(SettingsAtStart, AFileThatDoesNotLoadIsKeptAsideAndToldOnce) {
             EXPECT_NE(notice->find(c.where), std::string::npos) << *notice;
             EXPECT_FALSE(state::take_settings_notice(slot)) << "told once";
             EXPECT_FALSE(slot.lock()->keep_settings_aside) << "nothing left for the first save to keep";
+            ASSERT_FALSE(state::save_settings(slot, path));
+            std::size_t entries = 0;
+            for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+                ++entries;
+            }
+            EXPECT_EQ(entries, 2u) << "the first save makes no second copy of the same file";
         }
     }
 }
