@@ -7,10 +7,31 @@
 namespace accounts {
 namespace {
 
-bool codex_login(const std::filesystem::path& dir, const ToolSession& session) {
-    // The login's own outcome says nothing reliable; the status call that follows decides.
-    (void)platform::run_with_timeout(session.locator.codex_command({"login"}, dir), session.limits.login,
-                                     *session.clock);
+// The file a login writes its tokens to.
+std::filesystem::path credentials_file(Provider provider, const std::filesystem::path& dir) {
+    return dir / (provider == Provider::Codex ? "auth.json" : ".credentials.json");
+}
+
+std::optional<std::string> file_text(const std::filesystem::path& path) {
+    auto contents = platform::read_file(path);
+    if (auto* text = std::get_if<std::string>(&contents)) {
+        return std::move(*text);
+    }
+    return std::nullopt;
+}
+
+// A login that timed out or ended in failure (cancelled in the browser) signed nothing in unless
+// it wrote new tokens: a folder that was signed in before still answers the status call.
+bool login_finished(const std::optional<platform::ProcessOutput>& run,
+                    const std::optional<std::string>& before, const std::filesystem::path& credentials) {
+    if (run && run->exit_code == 0) {
+        return true;
+    }
+    const auto after = file_text(credentials);
+    return after && after != before;
+}
+
+bool codex_status_says_logged_in(const std::filesystem::path& dir, const ToolSession& session) {
     platform::ChildCommand status = session.locator.codex_command({"login", "status"}, dir);
     status.standard_input = platform::StdioMode::Discard;
     status.standard_output = platform::StdioMode::Capture;
@@ -22,13 +43,6 @@ bool codex_login(const std::filesystem::path& dir, const ToolSession& session) {
                       output->standard_error.find("Logged in") != std::string::npos);
 }
 
-bool claude_login(const std::filesystem::path& dir, const ToolSession& session) {
-    if (auto command = claude_command_for(session, {"auth", "login"}, dir, ClaudeEnvironment::Clean)) {
-        (void)platform::run_with_timeout(*command, session.limits.login, *session.clock);
-    }
-    return claude_auth_email(dir, session).has_value();
-}
-
 }  // namespace
 
 bool login(Provider provider, const std::filesystem::path& dir, const ToolSession& session) {
@@ -37,7 +51,21 @@ bool login(Provider provider, const std::filesystem::path& dir, const ToolSessio
         return false;  // the account is gone: its folder must not be made again
     }
     (void)platform::create_directories(dir);  // an existing folder is fine; a failure shows in the login
-    return provider == Provider::Codex ? codex_login(dir, session) : claude_login(dir, session);
+    const auto credentials = credentials_file(provider, dir);
+    const auto before = file_text(credentials);
+    std::optional<platform::ProcessOutput> run;
+    if (provider == Provider::Codex) {
+        run = platform::run_with_timeout(session.locator.codex_command({"login"}, dir), session.limits.login,
+                                         *session.clock);
+    } else if (auto command = claude_command_for(session, {"auth", "login"}, dir, ClaudeEnvironment::Clean)) {
+        run = platform::run_with_timeout(*command, session.limits.login, *session.clock);
+    }
+    if (!login_finished(run, before, credentials)) {
+        return false;
+    }
+    // The status call that follows decides whether the folder is signed in now.
+    return provider == Provider::Codex ? codex_status_says_logged_in(dir, session)
+                                       : claude_auth_email(dir, session).has_value();
 }
 
 std::optional<std::string> claude_auth_email(const std::filesystem::path& dir, const ToolSession& session) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <nlohmann/json.hpp>
 
+#include "settings/settings_load.hpp"
 #include "text/path_text.hpp"
 
 namespace cli {
@@ -151,11 +152,7 @@ std::string account_lines(const std::vector<accounts::Account>& list) {
 }
 
 std::string settings_error_text(const std::filesystem::path& file, const settings::SettingsError& error) {
-    const std::string name = text::path_to_utf8(file).value_or("settings.json");
-    if (error.line > 0) {
-        return fmt::format("{}:{}:{}: {}", name, error.line, error.column, error.message);
-    }
-    return fmt::format("{}: {}", name, error.message);
+    return settings::describe_settings_error(file, error);
 }
 
 }  // namespace cli

@@ -45,14 +45,22 @@ std::size_t sequence_length(unsigned char lead) {
     return 1;
 }
 
+constexpr double MAX_SHOWN_PERCENT = 999.0;
+
 }  // namespace
 
+bool reset_too_far(FileTime reset, FileTime now) noexcept {
+    return reset > now && reset - now > MAX_RESET_DAYS * 86400ULL * platform::FILETIME_TICKS_PER_SECOND;
+}
+
 std::string format_percent(double percent) {
-    if (std::isnan(percent)) {
-        return "NaN%";
+    // A share is never below nothing, and past three digits only its size matters: a server that
+    // answers 1e308 must not push the reset time off the panel.
+    if (std::isnan(percent) || percent <= 0.0) {
+        return "0%";
     }
-    if (std::isinf(percent)) {
-        return percent > 0 ? "inf%" : "-inf%";
+    if (percent >= MAX_SHOWN_PERCENT + 0.5) {
+        return ">999%";
     }
     // Halves to even, on the exact binary value, whatever the rounding mode: the fraction is
     // exact below 2^52 and larger values are whole already. (Switching the rounding mode would
@@ -112,7 +120,7 @@ std::string format_reset_clock(FileTime reset, FileTime now, LocalTimeConversion
 std::string format_usage_value(const poller::UsageBar& window, const StringTable& strings, FileTime now,
                                LocalTimeConversion to_local) {
     std::string text = format_percent(window.percent);
-    if (!window.resets_at) {
+    if (!window.resets_at || reset_too_far(*window.resets_at, now)) {
         return text;
     }
     const FileTime reset = *window.resets_at;

@@ -2,6 +2,7 @@
 // The short texts of a usage window ("37% · 2h 5m (3:05pm)") and of the tray tooltips.
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,8 +17,13 @@ namespace localization {
 // Turns a UTC instant into local calendar fields; the platform's time-zone rules by default.
 using LocalTimeConversion = std::optional<platform::LocalTime> (*)(platform::FileTime) noexcept;
 
-// "{:.0}%": nearest integer, exact halves to the even neighbour (42.5 -> 42%, 43.5 -> 44%), no clamp.
+// "{:.0}%": nearest integer, exact halves to the even neighbour (42.5 -> 42%, 43.5 -> 44%); a
+// negative share or one that is not a number reads "0%", one past 999 ">999%".
 [[nodiscard]] std::string format_percent(double percent);
+
+// A reset further away than this is no reset a usage window has (year 9999, say): it counts as absent.
+inline constexpr std::uint64_t MAX_RESET_DAYS = 400;
+[[nodiscard]] bool reset_too_far(platform::FileTime reset, platform::FileTime now) noexcept;
 
 // "now" when the reset lies before `now`, else the one or two largest groups: 2d 3h, 4h 12m, 59m, 7s.
 [[nodiscard]] std::string format_countdown(platform::FileTime reset, platform::FileTime now,

@@ -54,7 +54,7 @@ Outcome ask_usage_endpoint(const std::filesystem::path& dir, const std::string& 
     if (std::holds_alternative<TransportError>(result)) {
         diagnostics::log_owned(
             fmt::format("usage endpoint transport error: {}; falling back to Messages API (model bars lost)",
-                        redact_secret(error_text(result), token)));
+                        server_text_for_log(error_text(result), token)));
         return Outcome::FallBack;
     }
     const HttpResponse& answer = *answer_of(result);
@@ -82,7 +82,7 @@ Outcome ask_usage_endpoint(const std::filesystem::path& dir, const std::string& 
     context.cooldowns->answered(dir);
     reading = usage_from_response(std::get<UsageResponse>(decoded));
     diagnostics::log_owned(fmt::format("usage endpoint ok: {} weekly_scoped [{}]", reading.model_bars.size(),
-                                       redact_secret(labels_of(reading.model_bars), token)));
+                                       server_text_for_log(labels_of(reading.model_bars), token)));
     return Outcome::Reading;
 }
 

@@ -151,7 +151,7 @@ FetchResult fetch_codex_usage(const std::string& access_token, const std::option
     }
     if (!std::holds_alternative<HttpResponse>(result)) {
         diagnostics::log_owned(fmt::format("Codex usage endpoint request failed: {}",
-                                           redact_secret(error_text(result), access_token)));
+                                           server_text_for_log(error_text(result), access_token)));
         return FetchFailure::Failed;
     }
     auto document = answer->read_json();
@@ -165,8 +165,8 @@ FetchResult fetch_codex_usage(const std::string& access_token, const std::option
         reading = std::get<std::string>(document);
     }
     if (auto* error = std::get_if<std::string>(&reading)) {
-        diagnostics::log_owned(
-            fmt::format("unable to parse Codex usage response: {}", redact_secret(*error, access_token)));
+        diagnostics::log_owned(fmt::format("unable to parse Codex usage response: {}",
+                                           server_text_for_log(*error, access_token)));
         return FetchFailure::Failed;
     }
     auto& usage = std::get<std::optional<UsageData>>(reading);

@@ -6,6 +6,7 @@
 
 #include "diagnostics/log.hpp"
 #include "platform/environment.hpp"
+#include "poller/redaction.hpp"
 #include "text/path_text.hpp"
 
 namespace poller {
@@ -78,16 +79,17 @@ void apply_override(std::string& base, std::string_view variable, std::string_vi
         return;
     }
     if (!is_loopback_url(*value)) {
-        std::string line = fmt::format(
-            "{} \"{}\" is refused: only localhost, 127.0.0.0/8 or [::1] may stand in for a provider", source,
-            *value);
-        diagnostics::log_owned(fmt::format("developer override {}; the real host is used", line));
+        constexpr std::string_view WHY = "is refused: only localhost, 127.0.0.0/8 or [::1] may stand in for a provider";
+        // The log never gets the user and password a refused URL may carry; the CLI shows what was typed.
+        diagnostics::log_owned(fmt::format("developer override {} \"{}\" {}; the real host is used", source,
+                                           url_for_log(*value), WHY));
+        std::string line = fmt::format("{} \"{}\" {}", source, *value, WHY);
         if (!choice.refused) {
             choice.refused = std::move(line);
         }
         return;
     }
-    diagnostics::log_owned(fmt::format("developer override {}={}", source, *value));
+    diagnostics::log_owned(fmt::format("developer override {}={}", source, url_for_log(*value)));
     base = without_trailing_slashes(std::move(*value));
     accepted = true;
 }

@@ -1,6 +1,7 @@
 #include "poller/rate_limit_headers.hpp"
 
 #include <charconv>
+#include <cmath>
 
 namespace poller {
 namespace {
@@ -21,6 +22,9 @@ std::optional<double> parse_header_float(std::string_view text) noexcept {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
         return std::nullopt;
+    }
+    if (!std::isfinite(value)) {
+        return std::nullopt;  // "nan", "inf": as if the header were not there
     }
     return value;
 }

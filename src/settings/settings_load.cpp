@@ -7,6 +7,7 @@
 #include "settings/settings_members.hpp"
 #include "settings/settings_path.hpp"
 #include "strict_json/strict_json.hpp"
+#include "text/path_text.hpp"
 #include "text/utf8.hpp"
 
 namespace settings {
@@ -151,6 +152,11 @@ Error read_members(const Json& root, SettingsFile& out) {
 }  // namespace
 
 std::variant<SettingsFile, SettingsError> decode_settings(std::string_view text) {
+    // Notepad wrote a byte-order mark for years; it says nothing about the settings.
+    constexpr std::string_view BYTE_ORDER_MARK = "\xEF\xBB\xBF";
+    if (text.starts_with(BYTE_ORDER_MARK)) {
+        text.remove_prefix(BYTE_ORDER_MARK.size());
+    }
     if (!text::is_valid_utf8(text)) {
         return SettingsError{"file is not valid UTF-8"};
     }
@@ -169,6 +175,14 @@ std::variant<SettingsFile, SettingsError> decode_settings(std::string_view text)
     }
     settings.display_mode.reset();
     return settings;
+}
+
+std::string describe_settings_error(const std::filesystem::path& file, const SettingsError& error) {
+    const std::string name = text::path_to_utf8(file).value_or("settings.json");
+    if (error.line > 0) {
+        return fmt::format("{}:{}:{}: {}", name, error.line, error.column, error.message);
+    }
+    return fmt::format("{}: {}", name, error.message);
 }
 
 LoadOutcome read_settings_file(const std::filesystem::path& path) {

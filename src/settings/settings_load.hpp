@@ -13,8 +13,8 @@
 namespace settings {
 
 struct SettingsError {
-    std::string message;     // the rule that was broken: repeated key "pinned", unknown panel theme ...
-    std::size_t line = 0;    // where the parser knows it (1-based), else 0
+    std::string message;   // the rule that was broken: repeated key "pinned", unknown panel theme ...
+    std::size_t line = 0;  // where the parser knows it (1-based), else 0
     std::size_t column = 0;
 };
 
@@ -33,6 +33,10 @@ struct LoadOutcome {
 
 // Decodes the file's text: the JSON object (or positional array) with every member checked.
 [[nodiscard]] std::variant<SettingsFile, SettingsError> decode_settings(std::string_view text);
+
+// "<file>:<line>:<column>: <rule>", or "<file>: <rule>" where the place is not known.
+[[nodiscard]] std::string describe_settings_error(const std::filesystem::path& file,
+                                                  const SettingsError& error);
 
 // Reads and decodes the file, saying what happened.
 [[nodiscard]] LoadOutcome read_settings_file(const std::filesystem::path& path);

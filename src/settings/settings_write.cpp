@@ -7,22 +7,45 @@
 #include "accounts/account_json.hpp"
 #include "platform/clock.hpp"
 #include "platform/file_io.hpp"
+#include "platform/file_lock.hpp"
 #include "settings/settings_load.hpp"
+#include "settings/settings_merge.hpp"
 
 namespace settings {
 namespace {
 
 using OrderedJson = nlohmann::ordered_json;
 
+// Whether `settings.json.invalid` already holds exactly what the file holds (kept at start).
+bool already_kept(const std::filesystem::path& path) {
+    std::filesystem::path plain = path;
+    plain += ".invalid";
+    const auto copy = platform::read_file(plain);
+    const auto file = platform::read_file(path);
+    return std::holds_alternative<std::string>(copy) && std::holds_alternative<std::string>(file) &&
+           std::get<std::string>(copy) == std::get<std::string>(file);
+}
+
 std::optional<std::string> keep_invalid_file_aside(const std::filesystem::path& path) {
-    const std::filesystem::path target = invalid_copy_path(path);
-    if (auto error = platform::copy_file_exclusive(path, target)) {
-        return fmt::format("cannot keep the invalid settings file aside: {}", platform::display(*error));
+    if (already_kept(path)) {
+        return std::nullopt;
+    }
+    auto kept = keep_file_aside(path);
+    if (auto* error = std::get_if<std::string>(&kept)) {
+        return std::move(*error);
     }
     return std::nullopt;
 }
 
 }  // namespace
+
+std::variant<std::filesystem::path, std::string> keep_file_aside(const std::filesystem::path& path) {
+    std::filesystem::path target = invalid_copy_path(path);
+    if (auto error = platform::copy_file_exclusive(path, target)) {
+        return fmt::format("cannot keep the invalid settings file aside: {}", platform::display(*error));
+    }
+    return target;
+}
 
 std::variant<std::string, EncodeError> encode_settings(const SettingsFile& settings) {
     OrderedJson out = OrderedJson::object();
@@ -107,6 +130,26 @@ std::optional<std::string> write_settings_file(const std::filesystem::path& path
         return platform::display(*error);
     }
     return std::nullopt;
+}
+
+UpdateOutcome update_settings_file(const std::filesystem::path& path, const SettingsFile& base,
+                                   const SettingsFile& ours, KeepAside keep) {
+    if (path.has_parent_path()) {
+        if (auto error = platform::create_directories(path.parent_path())) {
+            return UpdateOutcome{std::nullopt, platform::display(*error)};
+        }
+    }
+    auto lock = platform::FileLock::acquire(path);
+    if (auto* error = std::get_if<platform::IoError>(&lock)) {
+        return UpdateOutcome{std::nullopt, platform::display(*error)};
+    }
+    const LoadOutcome now = read_settings_file(path);
+    const SettingsFile& theirs = now.status == FileStatus::Loaded ? now.settings : base;
+    SettingsFile merged = merge_settings(base, ours, theirs);
+    if (auto error = write_settings_file(path, merged, keep)) {
+        return UpdateOutcome{std::nullopt, std::move(error)};
+    }
+    return UpdateOutcome{std::move(merged), std::nullopt};
 }
 
 }  // namespace settings

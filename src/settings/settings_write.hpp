@@ -23,6 +23,10 @@ struct EncodeError {
 // Where an invalid settings file is copied before it is first replaced.
 [[nodiscard]] std::filesystem::path invalid_copy_path(const std::filesystem::path& settings_path);
 
+// Copies the file at `path` aside (to invalid_copy_path) now; the copy's path, or why not.
+[[nodiscard]] std::variant<std::filesystem::path, std::string> keep_file_aside(
+    const std::filesystem::path& path);
+
 // Which file a write keeps aside before replacing it.
 enum class KeepAside {
     IfInvalid,  // the file there now, when it cannot be read or does not load
@@ -38,5 +42,19 @@ enum class KeepAside {
 [[nodiscard]] std::optional<std::string> write_settings_file(const std::filesystem::path& path,
                                                              const SettingsFile& settings,
                                                              KeepAside keep = KeepAside::IfInvalid);
+
+// What an update wrote, or why it wrote nothing.
+struct UpdateOutcome {
+    std::optional<SettingsFile> written;
+    std::optional<std::string> error;
+};
+
+// Writes this process's changes since `base` onto what the file holds now, under the lock every
+// writer of the file takes, so that another writer's change made meanwhile is kept. A file that
+// is missing, unreadable or invalid now counts as unchanged since `base` (and is kept aside as
+// `keep` says before it is replaced).
+[[nodiscard]] UpdateOutcome update_settings_file(const std::filesystem::path& path, const SettingsFile& base,
+                                                 const SettingsFile& ours,
+                                                 KeepAside keep = KeepAside::IfInvalid);
 
 }  // namespace settings

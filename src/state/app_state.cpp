@@ -25,6 +25,8 @@ AppState state_from_settings(const settings::SettingsFile& file, LanguageIndex l
     s.hot_corner = file.hot_corner;
     s.language = language;
     s.effective_language = effective_language;
+    s.settings_base = file;
+    s.settings_base.poll_interval_ms = settings::DEFAULT_POLL_INTERVAL_MS;
     return s;
 }
 

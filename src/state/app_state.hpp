@@ -29,6 +29,18 @@ enum class PanelAnchor { Tray, Corner };
 using LanguageIndex = std::uint8_t;
 inline constexpr LanguageIndex FOLLOW_SYSTEM_LANGUAGE = 10;
 
+// Something about the settings file the user is told once, in a balloon.
+struct SettingsNotice {
+    enum class Kind {
+        SaveFailed,  // a change could not be written: `detail` is the system's reason
+        KeptAside,   // the file did not load and was copied aside: `detail` is the rule it broke
+    };
+    Kind kind = Kind::SaveFailed;
+    std::string detail;
+    std::string kept_as;  // KeptAside: the copy's file name
+    friend bool operator==(const SettingsNotice&, const SettingsNotice&) = default;
+};
+
 struct AppState {
     std::optional<WindowHandle> taskbar;
     std::vector<accounts::Account> accounts;
@@ -53,6 +65,17 @@ struct AppState {
     LanguageIndex effective_language = 0;
     // The settings file found at start did not load: the next save copies it aside first.
     bool keep_settings_aside = false;
+    // What the settings file held when this process last read or wrote it: a save writes only
+    // what changed since, onto what the file holds then.
+    settings::SettingsFile settings_base;
+    // A change that is not in the file yet: the last save failed, and Exit tries again.
+    bool settings_unsaved = false;
+    // The failed save was told to the user; told again only after a save has worked.
+    bool save_failure_told = false;
+    // A notice for the user that the window has not shown yet.
+    std::optional<SettingsNotice> settings_notice;
+    // Another writer's change to the account list was taken in: the tray icons and the poll follow.
+    bool accounts_changed_outside = false;
 };
 
 // The state as start-up builds it from the loaded settings. The poll period is fixed, so the

@@ -14,11 +14,16 @@ namespace state {
 // the tray selection, the language code unless the setting follows the system.
 [[nodiscard]] settings::SettingsFile settings_from_state(const AppState& state);
 
-// Builds the file from the state and writes it, holding the state lock until the write is done
-// so that two saves never interleave and each file is one consistent state. Does nothing while
-// the slot is empty. Failures leave the change in memory only; the reason is returned for
-// callers that want to log it.
+// Writes the state's changes since the file was last read or written onto what the file holds
+// now (under the lock all writers share), holding the state lock until the write is done, and
+// takes in what other writers changed meanwhile. Does nothing while the slot is empty. A failure
+// is logged with the path and the system's reason, leaves the change in memory (the next save
+// writes it too) and leaves a notice for the user, once until a save works again; the reason is
+// returned.
 std::optional<std::string> save_settings(StateSlot& slot, const std::filesystem::path& path);
+
+// Saves again when the last save failed; nothing otherwise. For Exit.
+std::optional<std::string> save_if_unsaved(StateSlot& slot, const std::filesystem::path& path);
 
 // The process-wide state, to the settings path of this process's environment.
 std::optional<std::string> save_settings();

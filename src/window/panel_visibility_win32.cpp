@@ -12,6 +12,7 @@
 #include "state/ui_values.hpp"
 #include "window/log_forms.hpp"
 #include "window/panel_rules.hpp"
+#include "window/settings_watch_win32.hpp"
 #include "window/ui_parts_win32.hpp"
 #include "window/window_messages.hpp"
 
@@ -278,6 +279,7 @@ void on_left_button_down(HWND hwnd, LPARAM lparam) noexcept {
             pinned = toggle_pinned(held.state());
         }
         (void)state::save_settings();
+        follow_settings(hwnd);
         diagnostics::log_owned(fmt::format("pin toggled -> pinned={}", pinned));
         ui.pin_animation.set(state::PinAnimation{platform::precise_now(), pinned});
         SetTimer(hwnd, TIMER_PIN_ANIMATION, PIN_ANIMATION_MS, nullptr);

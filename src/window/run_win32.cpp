@@ -19,11 +19,13 @@
 #include "settings/settings_path.hpp"
 #include "state/app_state.hpp"
 #include "state/dpi.hpp"
+#include "state/settings_notice.hpp"
 #include "text/debug_text.hpp"
 #include "text/path_text.hpp"
 #include "window/background_work_win32.hpp"
 #include "window/log_forms.hpp"
 #include "window/panel_visibility_win32.hpp"
+#include "window/settings_watch_win32.hpp"
 #include "window/startup_arguments.hpp"
 #include "window/ui_parts_win32.hpp"
 #include "window/window_messages.hpp"
@@ -133,6 +135,7 @@ state::AppState initial_state(const settings::LoadOutcome& loaded, HWND hwnd, bo
                                                    static_cast<state::LanguageIndex>(effective));
     state.hwnd = reinterpret_cast<state::WindowHandle>(hwnd);
     state.system_dark = system_dark;
+    state::note_settings_load(state, settings::settings_path(), loaded);
     return state;
 }
 
@@ -216,7 +219,9 @@ int run_program() {
     SetTimer(hwnd, TIMER_POLL, POLL_INTERVAL_MS, nullptr);
     SetTimer(hwnd, TIMER_CORNER_HOVER, CORNER_HOVER_MS, nullptr);
     start_background_work(hwnd, std::move(endpoints));
+    start_settings_watch(hwnd, settings::settings_path());
     request_poll();
+    follow_settings(hwnd);
     refresh_theme();
     if (state::is_pinned()) {
         show_panel(hwnd, state::PanelAnchor::Tray);

@@ -10,6 +10,9 @@ namespace window {
 inline constexpr std::uint32_t WM_APP_USAGE_UPDATED = 0x8001;  // a poll or account thread stored results
 inline constexpr std::uint32_t WM_APP_TRAY = 0x8003;           // callback of every tray icon
 
+// Something changed in the settings file's folder.
+inline constexpr std::uint32_t WM_APP_SETTINGS_CHANGED = 0x8010;
+
 inline constexpr std::uintptr_t TIMER_POLL = 1;           // every 60 s
 inline constexpr std::uintptr_t TIMER_COUNTDOWN = 2;      // one second after the next countdown text changes
 inline constexpr std::uintptr_t TIMER_RETRY_POLL = 3;     // every 5 s while a shown reset time has passed

@@ -9,6 +9,7 @@
 #include "menu/menu_command.hpp"
 #include "platform/clock.hpp"
 #include "platform/wide_win32.hpp"
+#include "settings/settings_path.hpp"
 #include "state/dpi.hpp"
 #include "state/save_settings.hpp"
 #include "state/ui_values.hpp"
@@ -16,6 +17,7 @@
 #include "window/countdown_schedule.hpp"
 #include "window/panel_visibility_win32.hpp"
 #include "window/repoll_plan.hpp"
+#include "window/settings_watch_win32.hpp"
 #include "window/ui_parts_win32.hpp"
 #include "window/window_messages.hpp"
 
@@ -48,6 +50,12 @@ void on_repoll_timer(HWND hwnd) {
 }
 
 LRESULT on_destroy(HWND hwnd) noexcept {
+    // A change whose save failed gets one more try before the program ends.
+    try {
+        (void)state::save_if_unsaved(state::app_state(), settings::settings_path());
+    } catch (...) {
+        diagnostics::log_line("exit: settings not saved");
+    }
     remove_tray_icons(hwnd);
     PostQuitMessage(0);
     return 0;
@@ -138,6 +146,7 @@ LRESULT on_command(HWND hwnd, std::uint32_t id) {
     }
     if (effects.save) {
         (void)state::save_settings();
+        follow_settings(hwnd);
     }
     if (effects.reposition_if_visible) {
         place_panel_if_visible(hwnd);
@@ -230,6 +239,7 @@ LRESULT on_usage_updated(HWND hwnd) {
     }
     schedule_countdown(hwnd);
     sync_tray(hwnd);
+    follow_settings(hwnd);
     return 0;
 }
 
@@ -291,6 +301,8 @@ LRESULT dispatch(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
             return on_dpi_changed(hwnd, wparam);
         case WM_APP_USAGE_UPDATED:
             return on_usage_updated(hwnd);
+        case WM_APP_SETTINGS_CHANGED:
+            return on_settings_changed(hwnd);
         case WM_PAINT:
             return on_paint(hwnd);
         default:

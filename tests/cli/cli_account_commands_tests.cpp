@@ -141,6 +141,14 @@ TEST(CliAccounts, EveryAccountCommandWithItsExitCodes) {
                        "claude-1 is unchanged\n");
              EXPECT_EQ(t.saved()["accounts"][0]["email"], "one@example.com");
          }},
+        {"a relogin cancelled on an account still signed in fails and changes nothing", one,
+         args({"relogin", "claude-1"}), R"({"cancel": true, "email": "other@example.com"})", 1,
+         [](CliAccounts& t, const Outcome& r) {
+             EXPECT_EQ(r.err,
+                       "Login cancelled\ngaugelet-cli: the sign-in failed, was cancelled or timed out; "
+                       "claude-1 is unchanged\n");
+             EXPECT_EQ(t.saved()["accounts"][0]["email"], "one@example.com");
+         }},
         {"remove signs out and deletes a folder of the program's own", one, args({"remove", "claude-1"}), "",
          0,
          [](CliAccounts& t, const Outcome& r) {

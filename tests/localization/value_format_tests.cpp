@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cfenv>
+#include <cmath>
+#include <limits>
 #include <string>
 
 #include "localization/string_table.hpp"
@@ -57,11 +59,13 @@ FileTime at(std::int64_t unix_seconds) {
 
 constexpr std::int64_t XMAS_1300 = 1766667600;  // 2025-12-25 13:00:00 UTC, a Thursday
 
-TEST(FormatPercent, RoundsHalvesToEvenWithoutClamping) {
+TEST(FormatPercent, RoundsHalvesToEvenWithinZeroToThreeDigits) {
+    const double inf = std::numeric_limits<double>::infinity();
     const std::pair<double, const char*> cases[] = {
-        {0.0, "0%"},     {0.5, "0%"},    {1.5, "2%"},     {2.5, "2%"},       {42.5, "42%"},
-        {43.5, "44%"},   {99.6, "100%"}, {104.2, "104%"}, {37.4, "37%"},     {0.49999999999999994, "0%"},
-        {100.0, "100%"}, {-0.3, "0%"},   {-2.5, "-2%"},   {1e6, "1000000%"},
+        {0.0, "0%"},     {0.5, "0%"},      {1.5, "2%"},     {2.5, "2%"},     {42.5, "42%"},
+        {43.5, "44%"},   {99.6, "100%"},   {104.2, "104%"}, {37.4, "37%"},   {0.49999999999999994, "0%"},
+        {100.0, "100%"}, {-0.3, "0%"},     {-2.5, "0%"},    {999.4, "999%"}, {999.5, ">999%"},
+        {1e6, ">999%"},  {1e308, ">999%"}, {inf, ">999%"},  {-inf, "0%"},    {std::nan(""), "0%"},
     };
     for (const auto& [value, expected] : cases) {
         EXPECT_EQ(localization::format_percent(value), expected) << value;
@@ -158,6 +162,24 @@ TEST(FormatUsageValue, TheClockIsLocalAndTruncatedToTheSecond) {
     const FileTime reset = at(XMAS_1300 + 2 * 3600 + 5 * 60) - 1;
     EXPECT_EQ(localization::format_usage_value({50.0, reset}, en, at(XMAS_1300), zone<0>),
               "50% \u00B7 2h 4m (3:04pm)");
+}
+
+TEST(FormatUsageValue, AResetMoreThan400DaysAwayCountsAsAbsent) {
+    const auto& strings = localization::string_table(Language::English);
+    const FileTime now = at(XMAS_1300);
+    const struct {
+        FileTime reset;
+        bool shown;
+    } cases[] = {
+        {now + 400 * 86400 * SECOND, true},
+        {now + 401 * 86400 * SECOND, false},
+        {at(253402300799), false},  // 9999-12-31
+    };
+    for (const auto& c : cases) {
+        const std::string text =
+            localization::format_usage_value(poller::UsageBar{37.0, c.reset}, strings, now, zone<0>);
+        EXPECT_EQ(text != "37%", c.shown) << text;
+    }
 }
 
 TEST(FormatUsageValue, NoClockWhenItCannotBeShown) {

@@ -239,6 +239,9 @@ TEST(RateLimitHeaders, ParseNumbersStrictly) {
     EXPECT_FALSE(poller::parse_header_float(" 0.4"));
     EXPECT_FALSE(poller::parse_header_float("0.4x"));
     EXPECT_FALSE(poller::parse_header_float("+-1"));
+    for (const char* not_finite : {"nan", "NaN", "inf", "-inf", "+infinity", "1e999"}) {
+        EXPECT_FALSE(poller::parse_header_float(not_finite)) << not_finite << " counts as not given";
+    }
     EXPECT_EQ(poller::parse_header_integer("1767225600"), 1767225600);
     EXPECT_EQ(poller::parse_header_integer("-5"), -5);
     EXPECT_EQ(poller::parse_header_integer("+7"), 7);

@@ -150,7 +150,7 @@ TEST(ReadSettingsFile, HostileFilesLoadAsDefaultsAndStayOnDisk) {
         {"deep nesting", "{\"x\": " + std::string(100000, '[')},
         {"NUL bytes", std::string("{\"pinned\": true\0}", 17)},
         {"invalid UTF-8", "{\"language\": \"\xC3\x28\"}"},
-        {"byte-order mark", "\xEF\xBB\xBF{\"pinned\": true}"},
+        {"byte-order mark before a bad file", "\xEF\xBB\xBF{\"pinned\": tru}"},
         {"binary", std::string("\x00\x01\x02\xFF\xFE", 5)},
     };
     for (const auto& file : files) {

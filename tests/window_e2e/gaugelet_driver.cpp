@@ -14,8 +14,7 @@ std::string utf8(const std::filesystem::path& path) {
     return text::path_to_utf8(path).value();
 }
 
-std::filesystem::path program() {
-    std::string path = GAUGELET_PROGRAM;
+std::filesystem::path program(std::string path = GAUGELET_PROGRAM) {
     // The cross build knows its folders by their POSIX paths; Wine shows them on drive Z:.
     if (!path.empty() && path[0] == '/') {
         path = "Z:" + path;
@@ -55,8 +54,17 @@ Driver::Driver(std::filesystem::path root, poller::Endpoints endpoints)
     : root_(std::move(root)), endpoints_(std::move(endpoints)) {}
 
 std::optional<platform::Process> Driver::start(std::vector<std::string> arguments) const {
+    return start_program(program(), std::move(arguments));
+}
+
+std::optional<platform::Process> Driver::start_cli(std::vector<std::string> arguments) const {
+    return start_program(program(GAUGELET_CLI_PROGRAM), std::move(arguments));
+}
+
+std::optional<platform::Process> Driver::start_program(const std::filesystem::path& file,
+                                                       std::vector<std::string> arguments) const {
     platform::ChildCommand command;
-    command.program = utf8(program());
+    command.program = utf8(file);
     command.arguments = std::move(arguments);
     command.standard_input = platform::StdioMode::Discard;
     command.standard_output = platform::StdioMode::Discard;

@@ -34,6 +34,9 @@ class Driver {
     [[nodiscard]] std::optional<platform::Process> start(std::vector<std::string> arguments = {
                                                              "--diagnose"}) const;
 
+    // gaugelet-cli.exe with the same settings, tools and servers, as a user would run it beside the program.
+    [[nodiscard]] std::optional<platform::Process> start_cli(std::vector<std::string> arguments) const;
+
     [[nodiscard]] std::filesystem::path settings_file() const {
         return root_ / "Quotavane" / "settings.json";
     }
@@ -47,6 +50,8 @@ class Driver {
     [[nodiscard]] nlohmann::json settings() const;
 
   private:
+    [[nodiscard]] std::optional<platform::Process> start_program(const std::filesystem::path& file,
+                                                                 std::vector<std::string> arguments) const;
     std::filesystem::path root_;
     poller::Endpoints endpoints_;
 };

@@ -441,4 +441,76 @@ TEST_F(GaugeletProgram, APassedResetIsRepolledLessAndLessOften) {
     EXPECT_TRUE(driver_->log_has("re-poll 3 after a passed reset; next in 40 s")) << driver_->log();
 }
 
+// gaugelet-cli adds an account while the program runs: the program polls it and shows its icon,
+// and its next save (a menu setting) keeps it in the file.
+TEST_F(GaugeletProgram, AnAccountTheCliAddsWhileTheProgramRunsIsPolledAndKept) {
+    write_settings({{"accounts", {codex_account("codex-1", 0)}}});
+    answer_usage();
+    const HWND hwnd = launch();
+    ASSERT_NE(hwnd, nullptr);
+    ASSERT_TRUE(driver_->wait_for_log("tray sync: 1 icons, uids=[8193]", 30s)) << driver_->log();
+
+    auto cli = driver_->start_cli({"add", "claude"});
+    ASSERT_TRUE(cli);
+    ASSERT_EQ(cli->wait_for(60s), platform::Process::State::Exited);
+    EXPECT_TRUE(driver_->wait_for_log("settings file changed by another writer; taken in (accounts=2)", 30s))
+        << driver_->log();
+    EXPECT_TRUE(driver_->wait_for_log("tray sync: 2 icons, uids=[8193, 4097]", 30s)) << driver_->log();
+    EXPECT_TRUE(e2e::wait_until([&] { return !server_.requests(CLAUDE_USAGE).empty(); }, 30s));
+
+    PostMessageW(hwnd, WM_COMMAND, 81, 0);
+    ASSERT_TRUE(wait_setting("panel_theme", "win11-fluent")) << driver_->settings().dump();
+    const auto settings = driver_->settings();
+    ASSERT_EQ(settings["accounts"].size(), 2U) << settings.dump();
+    EXPECT_EQ(settings["accounts"][1]["id"], "claude-1");
+}
+
+// The settings folder cannot be made (a file holds its name): the save is logged with the path and
+// the system's reason, the user is told once, and the program runs on.
+TEST_F(GaugeletProgram, ASaveThatFailsIsLoggedAndToldOnce) {
+    write_text(root_.path() / "Quotavane", "not a folder");
+    const HWND hwnd = launch();
+    ASSERT_NE(hwnd, nullptr);
+    PostMessageW(hwnd, WM_COMMAND, 81, 0);
+    EXPECT_TRUE(driver_->wait_for_log("settings not saved to ")) << driver_->log();
+    EXPECT_TRUE(driver_->wait_for_log("settings notice shown: Settings could not be saved: "))
+        << driver_->log();
+    PostMessageW(hwnd, WM_COMMAND, 83, 0);
+    EXPECT_TRUE(e2e::wait_until([&] {
+        const std::string log = driver_->log();
+        return log.find("settings not saved to ") != log.rfind("settings not saved to ");
+    })) << "the second change tries again";
+    PostMessageW(hwnd, WM_COMMAND, 2, 0);
+    EXPECT_TRUE(wait_exit());
+    const std::string log = driver_->log();
+    EXPECT_EQ(log.find("settings notice shown"), log.rfind("settings notice shown")) << "told once";
+}
+
+// A file Notepad saved with a byte-order mark loads; one with a trailing comma is named in the log
+// with its line and column, kept aside and told.
+TEST_F(GaugeletProgram, AMarkedFileLoadsAndABrokenOneIsKeptAsideAndTold) {
+    const std::string account = codex_account("codex-1", 0).dump();
+    write_text(root_.path() / "Quotavane" / "settings.json", "\xEF\xBB\xBF{\"accounts\": [" + account + "]}");
+    answer_usage();
+    HWND hwnd = launch();
+    ASSERT_NE(hwnd, nullptr);
+    EXPECT_TRUE(driver_->wait_for_log("tray sync: 1 icons, uids=[8193]", 30s)) << driver_->log();
+    PostMessageW(hwnd, WM_COMMAND, 2, 0);
+    ASSERT_TRUE(wait_exit());
+
+    const std::string broken = "{\n  \"accounts\": [" + account + "],\n}";
+    write_text(driver_->settings_file(), broken);
+    hwnd = launch();
+    ASSERT_NE(hwnd, nullptr);
+    EXPECT_TRUE(driver_->wait_for_log("settings file did not load; running on the defaults: "))
+        << driver_->log();
+    EXPECT_TRUE(driver_->log_has("settings.json:3:1: ")) << driver_->log();
+    EXPECT_TRUE(
+        driver_->wait_for_log("settings notice shown: The settings file did not load and was kept aside as "
+                              "settings.json.invalid: "))
+        << driver_->log();
+    EXPECT_EQ(test_support::read_text(root_.path() / "Quotavane" / "settings.json.invalid"), broken);
+    EXPECT_EQ(test_support::read_text(driver_->settings_file()), broken) << "the file itself is left alone";
+}
+
 }  // namespace
