@@ -397,7 +397,9 @@ TEST_F(GaugeletProgram, ASettingChangeMakesTheThemeFollowTheSystem) {
     ASSERT_NE(hwnd, nullptr);
     for (const bool light : {true, false}) {
         const e2e::SystemTheme theme(light);
-        PostMessageW(hwnd, WM_SETTINGCHANGE, 0, 0);
+        // Sent, as the system does: its text travels with it, which a posted message cannot carry.
+        SendMessageTimeoutW(hwnd, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"ImmersiveColorSet"),
+                            SMTO_NORMAL, 10000, nullptr);
         EXPECT_TRUE(driver_->wait_for_log(light ? "system theme now light" : "system theme now dark"))
             << driver_->log();
     }
