@@ -257,7 +257,7 @@ TEST_F(GaugeletProgram, PointerAwayHidesTheTrayPanelAndAPinnedPanelStays) {
     EXPECT_EQ(driver_->log().find("hide_panel", before), std::string::npos);
 
     PostMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(rect.width() - 14, 14));
-    EXPECT_TRUE(wait_setting("pinned", false));
+    EXPECT_TRUE(wait_setting("pinned", false)) << driver_->log();
     EXPECT_TRUE(wait_visible(hwnd, false)) << "unpinned, the pointer away hides it";
 }
 
