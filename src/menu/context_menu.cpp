@@ -15,6 +15,13 @@ MenuEntry command(std::string text, std::uint32_t id, bool checked = false) {
     return MenuEntry{Kind::Command, std::move(text), id, checked, {}};
 }
 
+MenuEntry account_command(std::string text, std::uint32_t id, const accounts::Account& account,
+                          bool checked = false) {
+    MenuEntry entry = command(std::move(text), id, checked);
+    entry.account_id = account.id;
+    return entry;
+}
+
 MenuEntry submenu(std::string text, std::vector<MenuEntry> children) {
     return MenuEntry{Kind::Submenu, std::move(text), 0, false, std::move(children)};
 }
@@ -59,11 +66,11 @@ std::vector<MenuEntry> build_context_menu(const MenuInput& input) {
     for (std::size_t i = 0; i < shown; ++i) {
         const auto& account = input.accounts[i];
         const auto index = static_cast<std::uint32_t>(i);
-        account_entries.push_back(submenu(
-            account_entry_text(account),
-            {command("Re-login", CMD_RELOGIN_BASE + index), command("Remove", CMD_REMOVE_BASE + index)}));
-        tray_entries.push_back(command(account_entry_text(account), CMD_TRAY_ACCOUNT_BASE + index,
-                                       in_tray(account, input.tray_accounts)));
+        account_entries.push_back(submenu(account_entry_text(account),
+                                          {account_command("Re-login", CMD_RELOGIN_BASE + index, account),
+                                           account_command("Remove", CMD_REMOVE_BASE + index, account)}));
+        tray_entries.push_back(account_command(account_entry_text(account), CMD_TRAY_ACCOUNT_BASE + index,
+                                               account, in_tray(account, input.tray_accounts)));
     }
 
     std::vector<MenuEntry> settings_entries = {
@@ -88,6 +95,18 @@ std::vector<MenuEntry> build_context_menu(const MenuInput& input) {
     root.push_back(separator());
     root.push_back(command(std::string(strings.exit), CMD_EXIT));
     return root;
+}
+
+std::string entry_account(const std::vector<MenuEntry>& entries, std::uint32_t id) {
+    for (const MenuEntry& entry : entries) {
+        if (entry.kind == Kind::Command && entry.id == id) {
+            return entry.account_id;
+        }
+        if (std::string found = entry_account(entry.children, id); !found.empty()) {
+            return found;
+        }
+    }
+    return {};
 }
 
 std::optional<std::vector<std::string>> toggled_tray_accounts(

@@ -21,6 +21,7 @@ struct MenuEntry {
     std::uint32_t id = 0;  // commands only
     bool checked = false;
     std::vector<MenuEntry> children;  // submenus only
+    std::string account_id{};         // an account's commands: the account they were built for
 
     friend bool operator==(const MenuEntry&, const MenuEntry&) = default;
 };
@@ -41,6 +42,10 @@ struct MenuInput {
 
 // The root menu's entries: Accounts ▸, Settings ▸, separator, Exit.
 [[nodiscard]] std::vector<MenuEntry> build_context_menu(const MenuInput& input);
+
+// The account the command `id` of these entries was built for; empty when no entry has that
+// identifier or it names no account.
+[[nodiscard]] std::string entry_account(const std::vector<MenuEntry>& entries, std::uint32_t id);
 
 // "Claude — label" / "Codex — label", the label being the e-mail, else the id.
 [[nodiscard]] std::string account_entry_text(const accounts::Account& account);

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "diagnostics/log.hpp"
 #include "menu/menu_input.hpp"
 #include "native_interop/system_settings_win32.hpp"
 #include "platform/clock.hpp"
@@ -52,6 +53,9 @@ void append_entries(HMENU menu, const std::vector<MenuEntry>& entries, CreatePop
         }
     }
 }
+
+// The entries of the last menu shown, so that its commands name the accounts it showed.
+thread_local std::optional<std::vector<MenuEntry>> shown_menu;
 
 // Copies what the menu shows; the registry is read before the state lock is taken.
 MenuInput current_menu_input() {
@@ -108,10 +112,12 @@ void show_context_menu(HWND owner, bool from_panel, HidePanel hide_panel) noexce
             hide_panel(owner);
         }
         const MenuOpen open;
-        const native_interop::Menu root = build_popup_menu(build_context_menu(current_menu_input()));
+        shown_menu = build_context_menu(current_menu_input());
+        const native_interop::Menu root = build_popup_menu(*shown_menu);
         if (!root) {
             return;
         }
+        diagnostics::log_line("context menu opened");
         POINT cursor{};
         GetCursorPos(&cursor);  // a failure leaves (0, 0)
         // Without the owner in the foreground the menu would not close when the user clicks
@@ -123,6 +129,13 @@ void show_context_menu(HWND owner, bool from_panel, HidePanel hide_panel) noexce
         PostMessageW(owner, WM_NULL, 0, 0);
     } catch (...) {
     }
+}
+
+std::optional<std::string> shown_menu_account(std::uint32_t id) {
+    if (!shown_menu) {
+        return std::nullopt;
+    }
+    return entry_account(*shown_menu, id);
 }
 
 }  // namespace menu

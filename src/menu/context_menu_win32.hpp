@@ -3,6 +3,8 @@
 // cursor, its command posted to the owner window as WM_COMMAND.
 
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "menu/context_menu.hpp"
@@ -31,5 +33,9 @@ using HidePanel = void (*)(HWND) noexcept;
 // null skips it). While the menu tracks, `menu_open` is set; when it closes, hover may not show
 // the panel for SHOW_SUPPRESSION_MS. Called again while a menu is open, it does nothing.
 void show_context_menu(HWND owner, bool from_panel, HidePanel hide_panel) noexcept;
+
+// The account the command `id` of the last menu shown on this thread was built for: empty when that
+// menu had no such entry, nothing when no menu was shown yet.
+[[nodiscard]] std::optional<std::string> shown_menu_account(std::uint32_t id);
 
 }  // namespace menu

@@ -1,5 +1,7 @@
 #include "menu/menu_command.hpp"
 
+#include <algorithm>
+
 #include "menu/context_menu.hpp"
 #include "menu/menu_commands.hpp"
 
@@ -14,8 +16,15 @@ std::optional<std::uint32_t> offset_in(std::uint32_t id, std::uint32_t base, std
     return std::nullopt;
 }
 
-const accounts::Account* account_at(const state::AppState& state, std::uint32_t index) noexcept {
-    return index < state.accounts.size() ? &state.accounts[index] : nullptr;
+// The account a command names: by the id its entry was built for, else by its row. A menu that
+// stayed open while the list changed must not act on whichever account now holds the row.
+const accounts::Account* named_account(const state::AppState& state, const Command& command) noexcept {
+    if (command.account_id) {
+        const auto found = std::find_if(state.accounts.begin(), state.accounts.end(),
+                                        [&command](const auto& a) { return a.id == *command.account_id; });
+        return found != state.accounts.end() ? &*found : nullptr;
+    }
+    return command.index < state.accounts.size() ? &state.accounts[command.index] : nullptr;
 }
 
 struct Block {
@@ -124,29 +133,38 @@ CommandEffects apply_command(state::AppState* state, const Command& command) {
             break;
         case CommandKind::Relogin:
         case CommandKind::Remove:
-            // The list may have changed while the menu was open: a number past its end is ignored.
-            if (const accounts::Account* account = account_at(*state, command.index)) {
-                effects.account_task =
-                    AccountTask{command.kind == CommandKind::Relogin ? AccountOperation::Relogin
-                                                                     : AccountOperation::Remove,
-                                account->provider, *account};
+        case CommandKind::TrayAccount: {
+            const accounts::Account* account = named_account(*state, command);
+            if (account == nullptr) {
+                effects.account_gone = true;
+                break;
             }
+            if (command.kind == CommandKind::TrayAccount) {
+                const auto row = static_cast<std::size_t>(account - state->accounts.data());
+                state->tray_accounts = toggled_tray_accounts(state->accounts, state->tray_accounts, row);
+                effects = saved();
+                effects.sync_tray = true;
+                break;
+            }
+            effects.account_task = AccountTask{
+                command.kind == CommandKind::Relogin ? AccountOperation::Relogin : AccountOperation::Remove,
+                account->provider, *account};
             break;
-        case CommandKind::TrayAccount:
-            state->tray_accounts =
-                toggled_tray_accounts(state->accounts, state->tray_accounts, command.index);
-            effects = saved();
-            effects.sync_tray = true;
-            break;
+        }
         default:
             break;
     }
     return effects;
 }
 
-CommandEffects apply_command_id(state::AppState* state, std::uint32_t id) {
-    const auto command = decode_command(id);
-    return command ? apply_command(state, *command) : CommandEffects{};
+CommandEffects apply_command_id(state::AppState* state, std::uint32_t id,
+                                std::optional<std::string> account_id) {
+    auto command = decode_command(id);
+    if (!command) {
+        return {};
+    }
+    command->account_id = std::move(account_id);
+    return apply_command(state, *command);
 }
 
 }  // namespace menu

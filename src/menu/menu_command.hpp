@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "accounts/account.hpp"
 #include "state/app_state.hpp"
@@ -29,8 +30,11 @@ enum class CommandKind {
 struct Command {
     CommandKind kind = CommandKind::Exit;
     std::uint32_t index = 0;
+    // An account's command: the id of the account its entry was built for. Without one (the
+    // command did not come from a menu this program showed) the row `index` of the list now.
+    std::optional<std::string> account_id{};
 
-    friend constexpr bool operator==(const Command&, const Command&) = default;
+    friend bool operator==(const Command&, const Command&) = default;
 };
 
 // The command of a WM_COMMAND identifier (its low word); nothing for identifiers the menu never
@@ -63,6 +67,7 @@ struct CommandEffects {
     bool toggle_autostart = false;
     std::optional<AccountTask> account_task;
     bool quit = false;
+    bool account_gone = false;  // an account's command whose account is no longer listed: nothing done
 
     friend bool operator==(const CommandEffects&, const CommandEffects&) = default;
 };
@@ -72,7 +77,9 @@ struct CommandEffects {
 // performs the effects after releasing it.
 [[nodiscard]] CommandEffects apply_command(state::AppState* state, const Command& command);
 
-// decode_command then apply_command; an unknown identifier has no effects.
-[[nodiscard]] CommandEffects apply_command_id(state::AppState* state, std::uint32_t id);
+// decode_command then apply_command; an unknown identifier has no effects. `account_id` is the
+// account the command's menu entry was built for (see Command).
+[[nodiscard]] CommandEffects apply_command_id(state::AppState* state, std::uint32_t id,
+                                              std::optional<std::string> account_id = std::nullopt);
 
 }  // namespace menu

@@ -4,39 +4,37 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <unordered_set>
 
 #include "localization/string_table.hpp"
 
 namespace tray_icon {
 namespace {
 
-// The decimal after a prefix, as an unsigned 32-bit number ("+7" allowed, nothing else).
-std::optional<std::uint32_t> numbered(std::string_view id, std::string_view prefix) {
+// N of "<prefix>N" when N is a numbered-block offset written as the program writes it: digits
+// only, no leading zero.
+std::optional<std::uint32_t> numbered(std::string_view id, std::string_view prefix) noexcept {
     if (!id.starts_with(prefix)) {
         return std::nullopt;
     }
-    std::string_view rest = id.substr(prefix.size());
-    if (rest.starts_with('+')) {
-        rest.remove_prefix(1);
-    }
-    if (rest.empty() || rest.front() < '0' || rest.front() > '9') {
+    const std::string_view digits = id.substr(prefix.size());
+    if (digits.empty() || (digits.size() > 1 && digits.front() == '0')) {
         return std::nullopt;
     }
     std::uint32_t value = 0;
-    const auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), value);
-    if (error != std::errc() || end != rest.data() + rest.size()) {
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (error != std::errc() || end != digits.data() + digits.size() || value >= NUMBERED_UID_COUNT) {
         return std::nullopt;
     }
     return value;
 }
 
-std::optional<std::uint32_t> offset_uid(std::optional<std::uint32_t> number, std::uint32_t base) {
-    // A number so large that base + number would wrap falls to the hash rule instead of
-    // landing on a small uid that belongs to another account.
-    if (!number || *number > std::numeric_limits<std::uint32_t>::max() - base) {
-        return std::nullopt;
+std::uint32_t other_uid_hash(std::string_view id) noexcept {
+    std::uint32_t h = 2166136261u;  // FNV-1a
+    for (const char c : id) {
+        h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
     }
-    return base + *number;
+    return h % OTHER_UID_COUNT;
 }
 
 std::string_view account_label(const accounts::Account& account) {
@@ -53,18 +51,40 @@ TrayIconSpec placeholder(const localization::StringTable& strings, const panel::
 
 }  // namespace
 
-std::uint32_t tray_uid(std::string_view account_id) noexcept {
-    if (const auto uid = offset_uid(numbered(account_id, "claude-"), 4096)) {
-        return *uid;
+std::optional<std::uint32_t> numbered_tray_uid(std::string_view account_id) noexcept {
+    if (const auto n = numbered(account_id, "claude-")) {
+        return CLAUDE_UID_BASE + *n;
     }
-    if (const auto uid = offset_uid(numbered(account_id, "codex-"), 8192)) {
-        return *uid;
+    if (const auto n = numbered(account_id, "codex-")) {
+        return CODEX_UID_BASE + *n;
     }
-    std::uint16_t h = 0;
-    for (const char c : account_id) {
-        h = static_cast<std::uint16_t>(h * 31u + static_cast<unsigned char>(c));
+    return std::nullopt;
+}
+
+std::vector<std::uint32_t> tray_uids(const std::vector<std::string_view>& account_ids) {
+    std::vector<std::optional<std::uint32_t>> numbered_uids;
+    std::unordered_set<std::uint32_t> taken;
+    for (const std::string_view id : account_ids) {
+        auto uid = numbered_tray_uid(id);
+        if (uid && !taken.insert(*uid).second) {
+            uid.reset();  // the same id listed twice: the second icon needs its own uid
+        }
+        numbered_uids.push_back(uid);
     }
-    return (h & 0x0FFFu) | 0x3000u;
+    std::vector<std::uint32_t> uids;
+    uids.reserve(account_ids.size());
+    for (std::size_t i = 0; i < account_ids.size(); ++i) {
+        if (numbered_uids[i]) {
+            uids.push_back(*numbered_uids[i]);
+            continue;
+        }
+        std::uint32_t offset = other_uid_hash(account_ids[i]);
+        while (!taken.insert(OTHER_UID_BASE + offset).second) {
+            offset = (offset + 1) % OTHER_UID_COUNT;
+        }
+        uids.push_back(OTHER_UID_BASE + offset);
+    }
+    return uids;
 }
 
 std::vector<accounts::Account> tray_account_selection(
@@ -86,14 +106,21 @@ std::vector<TrayIconSpec> build_tray_specs(const TrayInput& input, platform::Fil
                                            localization::LocalTimeConversion to_local) {
     const localization::StringTable& strings = localization::string_table(input.language);
     const panel::PanelPalette palette = panel::palette_for(input.panel_theme);
+    const std::vector<accounts::Account> shown = tray_account_selection(input.accounts, input.tray_accounts);
+    std::vector<std::string_view> ids;
+    for (const auto& account : shown) {
+        ids.emplace_back(account.id);
+    }
+    const std::vector<std::uint32_t> uids = tray_uids(ids);
     std::vector<TrayIconSpec> specs;
-    for (const auto& account : tray_account_selection(input.accounts, input.tray_accounts)) {
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        const accounts::Account& account = shown[i];
         const bool is_codex = account.provider == accounts::Provider::Codex;
         const std::string_view provider = is_codex ? strings.provider_codex : strings.provider_claude_code;
         TrayIconSpec spec;
         spec.is_codex = is_codex;
         spec.colour = is_codex ? palette.codex_accent : palette.claude_accent;
-        spec.uid = tray_uid(account.id);
+        spec.uid = uids[i];
         const auto snapshot = std::find_if(input.usage.begin(), input.usage.end(),
                                            [&](const auto& s) { return s.account_id == account.id; });
         if (snapshot != input.usage.end() && snapshot->usage) {
@@ -133,17 +160,32 @@ std::vector<TrayIconSpec> placeholder_specs(localization::Language language, set
     return {placeholder(localization::string_table(language), panel::palette_for(theme))};
 }
 
+bool same_picture(const TrayIconSpec& a, const TrayIconSpec& b) noexcept {
+    // Compared as drawn: a reading that moves less than a pixel leaves the icon as it is.
+    return a.has_usage == b.has_usage && a.two_bars == b.two_bars && a.is_codex == b.is_codex &&
+           a.colour == b.colour && tray_fill_width(a.primary) == tray_fill_width(b.primary) &&
+           (!a.two_bars || tray_fill_width(a.secondary) == tray_fill_width(b.secondary));
+}
+
 std::vector<TrayAction> tray_actions(const std::vector<TrayIconSpec>& specs,
-                                     const std::vector<std::uint32_t>& previous_uids) {
+                                     const std::vector<TrayIconSpec>& shown) {
+    const auto shown_with = [&shown](std::uint32_t uid) {
+        return std::find_if(shown.begin(), shown.end(), [uid](const auto& s) { return s.uid == uid; });
+    };
     std::vector<TrayAction> actions;
     for (std::size_t i = 0; i < specs.size(); ++i) {
-        actions.push_back({TrayAction::Kind::AddOrModify, specs[i].uid, i});
+        const auto before = shown_with(specs[i].uid);
+        if (before == shown.end() || !same_picture(*before, specs[i])) {
+            actions.push_back({TrayAction::Kind::AddOrModify, specs[i].uid, i});
+        } else if (before->tooltip != specs[i].tooltip) {
+            actions.push_back({TrayAction::Kind::Tooltip, specs[i].uid, i});
+        }
     }
-    for (const std::uint32_t uid : previous_uids) {
+    for (const TrayIconSpec& old : shown) {
         const bool kept =
-            std::any_of(specs.begin(), specs.end(), [uid](const auto& s) { return s.uid == uid; });
+            std::any_of(specs.begin(), specs.end(), [&old](const auto& s) { return s.uid == old.uid; });
         if (!kept) {
-            actions.push_back({TrayAction::Kind::Delete, uid, 0});
+            actions.push_back({TrayAction::Kind::Delete, old.uid, 0});
         }
     }
     return actions;

@@ -21,8 +21,22 @@ namespace tray_icon {
 // The one icon shown when no account has a tray icon.
 inline constexpr std::uint32_t PLACEHOLDER_UID = 65535;
 
-// claude-N → 4096 + N, codex-N → 8192 + N, anything else a 12-bit hash in 0x3000-0x3FFF.
-[[nodiscard]] std::uint32_t tray_uid(std::string_view account_id) noexcept;
+// The uids of the ids the program creates itself: "claude-N" → 4096 + N and "codex-N" → 8192 + N,
+// N in 0-4095 written without leading zeros or a sign, so the two blocks never meet.
+inline constexpr std::uint32_t CLAUDE_UID_BASE = 4096;
+inline constexpr std::uint32_t CODEX_UID_BASE = 8192;
+inline constexpr std::uint32_t NUMBERED_UID_COUNT = 4096;
+// Every other id gets a uid in this block, which neither the numbered ids nor the placeholder reach.
+inline constexpr std::uint32_t OTHER_UID_BASE = 0x10000;
+inline constexpr std::uint32_t OTHER_UID_COUNT = 0x10000;
+
+// The numbered uid of an id the program creates; nothing for any other id.
+[[nodiscard]] std::optional<std::uint32_t> numbered_tray_uid(std::string_view account_id) noexcept;
+
+// One uid per id, in order, no two alike: numbered ids keep their numbered uid; any other id (and a
+// numbered id listed again) gets one in the other block from a hash of the id, moved on to the next
+// free one when an earlier icon holds it.
+[[nodiscard]] std::vector<std::uint32_t> tray_uids(const std::vector<std::string_view>& account_ids);
 
 // The accounts that get an icon, in account order: all of them when `tray_accounts` is absent,
 // else those whose id is listed.
@@ -63,17 +77,22 @@ struct TrayInput {
                                                           settings::PanelTheme theme);
 
 struct TrayAction {
-    enum class Kind { AddOrModify, Delete };
+    enum class Kind { AddOrModify, Tooltip, Delete };
     Kind kind = Kind::AddOrModify;
     std::uint32_t uid = 0;
-    std::size_t spec = 0;  // index into the specs, for AddOrModify
+    std::size_t spec = 0;  // index into the specs, for AddOrModify and Tooltip
 
     friend constexpr bool operator==(const TrayAction&, const TrayAction&) = default;
 };
 
-// Add-or-modify for every spec in order, then a delete for every previous uid no spec has.
+// Whether two specs draw the same icon (the tooltip aside).
+[[nodiscard]] bool same_picture(const TrayIconSpec& a, const TrayIconSpec& b) noexcept;
+
+// What the shell is told so that it shows `specs` where it showed `shown`, in spec order: add-or-modify
+// for a spec it lacks or whose picture changed, the tooltip alone when only that changed, nothing for
+// an unchanged one; then a delete for every shown uid no spec has.
 [[nodiscard]] std::vector<TrayAction> tray_actions(const std::vector<TrayIconSpec>& specs,
-                                                   const std::vector<std::uint32_t>& previous_uids);
+                                                   const std::vector<TrayIconSpec>& shown);
 
 inline constexpr std::int32_t TRAY_ICON_SIZE = 64;
 inline constexpr panel::Rgb TRAY_TRACK_COLOUR{0x4A, 0x4A, 0x4A};

@@ -6,10 +6,10 @@
 #include "diagnostics/log.hpp"
 #include "platform/clock.hpp"
 #include "platform/wide_win32.hpp"
+#include "state/app_messages.hpp"
 #include "state/app_state.hpp"
 #include "tray_icon/tray_icon_win32.hpp"
 #include "tray_icon/tray_input.hpp"
-#include "window/window_messages.hpp"
 
 // clang-format off
 #include "platform/windows_win32.hpp"  // first: the shell header needs its definitions
@@ -19,8 +19,9 @@
 namespace tray_icon {
 namespace {
 
-// Owned by the UI thread, the only one that touches the icons.
-thread_local std::vector<std::uint32_t> previous_uids;
+// What the shell shows, as last told; owned by the UI thread, the only one that touches the icons.
+thread_local std::vector<TrayIconSpec> shown;
+thread_local std::vector<std::uint32_t> shown_uids;
 
 NOTIFYICONDATAW icon_data(HWND owner, std::uint32_t uid) noexcept {
     NOTIFYICONDATAW data{};
@@ -30,23 +31,35 @@ NOTIFYICONDATAW icon_data(HWND owner, std::uint32_t uid) noexcept {
     return data;
 }
 
-void add_or_modify(HWND owner, const TrayIconSpec& spec) {
-    NOTIFYICONDATAW data = icon_data(owner, spec.uid);
-    data.uFlags = NIF_ICON | NIF_TIP;
+void copy_tooltip(NOTIFYICONDATAW& data, const TrayIconSpec& spec) {
     const std::wstring tip = platform::to_wide(spec.tooltip).value_or(std::wstring());
     // The shell holds 127 units and the terminator.
     const std::size_t units = std::min(tip.size(), std::size(data.szTip) - 1);
     std::copy_n(tip.data(), units, data.szTip);
+}
+
+bool add_or_modify(HWND owner, const TrayIconSpec& spec) {
+    NOTIFYICONDATAW data = icon_data(owner, spec.uid);
+    data.uFlags = NIF_ICON | NIF_TIP;
+    copy_tooltip(data, spec);
     // The shell copies the icon, so ours is destroyed when it goes out of scope.
     const native_interop::Icon icon = make_tray_icon(spec);
     data.hIcon = icon.get();
     if (Shell_NotifyIconW(NIM_MODIFY, &data)) {
-        return;
+        return true;
     }
     // Not there yet (first sync, or the shell restarted): add it with the callback message.
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    data.uCallbackMessage = window::WM_APP_TRAY;
-    Shell_NotifyIconW(NIM_ADD, &data);  // a failure is tried again at the next sync
+    data.uCallbackMessage = state::WM_APP_TRAY;
+    return Shell_NotifyIconW(NIM_ADD, &data) != FALSE;  // a failure is tried again at the next sync
+}
+
+// The picture is unchanged: only the text goes to the shell, and no icon is drawn.
+bool change_tooltip(HWND owner, const TrayIconSpec& spec) {
+    NOTIFYICONDATAW data = icon_data(owner, spec.uid);
+    data.uFlags = NIF_TIP;
+    copy_tooltip(data, spec);
+    return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE || add_or_modify(owner, spec);
 }
 
 std::vector<TrayIconSpec> specs_from_state() {
@@ -77,19 +90,35 @@ void sync_tray_icons(HWND owner, const std::vector<TrayIconSpec>& specs) noexcep
         if (diagnostics::log_enabled()) {
             diagnostics::log_owned(tray_sync_message(specs));
         }
-        for (const TrayAction& action : tray_actions(specs, previous_uids)) {
-            if (action.kind == TrayAction::Kind::Delete) {
-                delete_tray_icon(owner, action.uid);
-            } else {
-                add_or_modify(owner, specs[action.spec]);
+        std::vector<std::uint32_t> refused;
+        for (const TrayAction& action : tray_actions(specs, shown)) {
+            switch (action.kind) {
+                case TrayAction::Kind::Delete:
+                    delete_tray_icon(owner, action.uid);  // gone from the shell either way
+                    break;
+                case TrayAction::Kind::Tooltip:
+                    if (!change_tooltip(owner, specs[action.spec])) {
+                        refused.push_back(action.uid);
+                    }
+                    break;
+                case TrayAction::Kind::AddOrModify:
+                    if (!add_or_modify(owner, specs[action.spec])) {
+                        refused.push_back(action.uid);
+                    }
+                    break;
             }
         }
-        std::vector<std::uint32_t> uids;
-        uids.reserve(specs.size());
+        // An icon the shell refused is not remembered, so the next sync sends it again.
+        shown.clear();
         for (const TrayIconSpec& spec : specs) {
-            uids.push_back(spec.uid);
+            if (std::find(refused.begin(), refused.end(), spec.uid) == refused.end()) {
+                shown.push_back(spec);
+            }
         }
-        previous_uids = std::move(uids);
+        shown_uids.clear();
+        for (const TrayIconSpec& spec : shown) {
+            shown_uids.push_back(spec.uid);
+        }
     } catch (...) {
     }
 }
@@ -99,15 +128,23 @@ bool delete_tray_icon(HWND owner, std::uint32_t uid) noexcept {
     return Shell_NotifyIconW(NIM_DELETE, &data) != FALSE;
 }
 
-void delete_all_tray_icons(HWND owner) noexcept {
-    for (const std::uint32_t uid : previous_uids) {
-        delete_tray_icon(owner, uid);
+std::size_t delete_all_tray_icons(HWND owner) noexcept {
+    std::size_t deleted = 0;
+    for (const TrayIconSpec& spec : shown) {
+        deleted += delete_tray_icon(owner, spec.uid) ? 1 : 0;
     }
-    previous_uids.clear();
+    shown.clear();
+    shown_uids.clear();
+    return deleted;
+}
+
+void forget_tray_icons() noexcept {
+    shown.clear();
+    shown_uids.clear();
 }
 
 const std::vector<std::uint32_t>& previous_tray_uids() noexcept {
-    return previous_uids;
+    return shown_uids;
 }
 
 }  // namespace tray_icon

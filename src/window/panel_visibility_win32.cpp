@@ -76,6 +76,13 @@ void watch_topmost(HWND hwnd) {
     }
 }
 
+// Read only for the log line, once per covering episode.
+std::string class_name(HWND hwnd) {
+    wchar_t name[257] = {};
+    const int length = GetClassNameW(hwnd, name, 256);
+    return platform::from_wide(std::wstring_view(name, length > 0 ? length : 0)).value_or("");
+}
+
 void watch_coverage(HWND hwnd) {
     auto& ui = state::ui_values();
     if (const auto cover = find_covering_window(hwnd)) {
@@ -83,7 +90,7 @@ void watch_coverage(HWND hwnd) {
             const auto panel = window_rect(hwnd).value_or(state::Rect{});
             diagnostics::log_owned(fmt::format(
                 "pinned panel COVERED by hwnd={} class=\"{}\" rect=({},{},{},{}) panel=({},{},{},{})",
-                debug_hwnd(cover->hwnd), cover->class_name, cover->rect.left, cover->rect.top,
+                debug_hwnd(cover->hwnd), class_name(cover->hwnd), cover->rect.left, cover->rect.top,
                 cover->rect.right, cover->rect.bottom, panel.left, panel.top, panel.right, panel.bottom));
         }
     } else if (ui.coverage_logged.exchange(false)) {
@@ -171,15 +178,7 @@ std::optional<CoveringWindow> find_covering_window(HWND hwnd) noexcept {
                           visible && !minimised ? window_rect(above) : std::nullopt)) {
             continue;
         }
-        try {
-            wchar_t name[257] = {};
-            const int length = GetClassNameW(above, name, 256);
-            return CoveringWindow{
-                above, platform::from_wide(std::wstring_view(name, length > 0 ? length : 0)).value_or(""),
-                *window_rect(above)};
-        } catch (...) {
-            return std::nullopt;
-        }
+        return CoveringWindow{above, *window_rect(above)};
     }
     return std::nullopt;
 }

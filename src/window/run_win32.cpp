@@ -37,7 +37,8 @@ namespace {
 
 constexpr wchar_t CLASS_NAME[] = L"Quotavane";
 constexpr wchar_t WINDOW_TITLE[] = L"Gaugelet";
-constexpr wchar_t INSTANCE_MUTEX[] = L"Global\\Quotavane";
+// Per session: a second user signed in to the same machine runs their own copy.
+constexpr wchar_t INSTANCE_MUTEX[] = L"Local\\Quotavane";
 constexpr std::int64_t INITIAL_HEIGHT_DIPS = 46;
 constexpr DWORD PANEL_EX_STYLE = WS_EX_NOACTIVATE | WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
 

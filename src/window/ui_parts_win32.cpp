@@ -1,6 +1,7 @@
 // The drawing, placing, tray, menu and registry calls, forwarded to the modules that own them.
 #include "window/ui_parts_win32.hpp"
 
+#include "diagnostics/log.hpp"
 #include "menu/context_menu_win32.hpp"
 #include "native_interop/system_settings_win32.hpp"
 #include "panel/panel_position_win32.hpp"
@@ -33,8 +34,12 @@ void sync_tray(HWND hwnd) noexcept {
     tray_icon::sync_tray_icons(hwnd);
 }
 
-void remove_tray_icons(HWND hwnd) noexcept {
-    tray_icon::delete_all_tray_icons(hwnd);
+std::size_t remove_tray_icons(HWND hwnd) noexcept {
+    return tray_icon::delete_all_tray_icons(hwnd);
+}
+
+void forget_tray_icons() noexcept {
+    tray_icon::forget_tray_icons();
 }
 
 void open_context_menu(HWND hwnd, bool from_panel) noexcept {
@@ -47,6 +52,8 @@ void toggle_autostart() noexcept {
 
 void refresh_theme() noexcept {
     if (native_interop::refresh_system_theme()) {
+        diagnostics::log_line(native_interop::system_prefers_dark() ? "system theme now dark"
+                                                                    : "system theme now light");
         render();
     }
 }

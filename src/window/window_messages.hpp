@@ -1,14 +1,15 @@
 #pragma once
-// The main window's own message and timer identifiers, in one place for the window procedure, the
-// tray icons and the threads that post to the window.
+// The main window's own timer identifiers and periods, with its message numbers, for the window
+// procedure and the threads that post to the window.
 
 #include <cstdint>
 
+#include "state/app_messages.hpp"
+
 namespace window {
 
-// WM_APP (0x8000) + n; kept as plain numbers so portable code can name them.
-inline constexpr std::uint32_t WM_APP_USAGE_UPDATED = 0x8001;  // a poll or account thread stored results
-inline constexpr std::uint32_t WM_APP_TRAY = 0x8003;           // callback of every tray icon
+using state::WM_APP_TRAY;
+using state::WM_APP_USAGE_UPDATED;
 
 // Something changed in the settings file's folder.
 inline constexpr std::uint32_t WM_APP_SETTINGS_CHANGED = 0x8010;

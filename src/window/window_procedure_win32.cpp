@@ -6,6 +6,7 @@
 #include "diagnostics/log.hpp"
 #include "localization/language.hpp"
 #include "localization/string_table.hpp"
+#include "menu/context_menu_win32.hpp"
 #include "menu/menu_command.hpp"
 #include "platform/clock.hpp"
 #include "platform/wide_win32.hpp"
@@ -56,7 +57,11 @@ LRESULT on_destroy(HWND hwnd) noexcept {
     } catch (...) {
         diagnostics::log_line("exit: settings not saved");
     }
-    remove_tray_icons(hwnd);
+    const std::size_t removed = remove_tray_icons(hwnd);
+    try {
+        diagnostics::log_owned(fmt::format("WM_DESTROY: {} tray icons removed", removed));
+    } catch (...) {
+    }
     PostQuitMessage(0);
     return 0;
 }
@@ -140,9 +145,14 @@ LRESULT on_set_cursor(HWND hwnd, WPARAM wparam, LPARAM lparam) noexcept {
 
 LRESULT on_command(HWND hwnd, std::uint32_t id) {
     menu::CommandEffects effects;
+    std::optional<std::string> account_id = menu::shown_menu_account(id);
     {
         auto held = state::app_state().lock();
-        effects = menu::apply_command_id(held.state(), id);
+        effects = menu::apply_command_id(held.state(), id, account_id);
+    }
+    if (effects.account_gone) {
+        diagnostics::log_owned(fmt::format("menu command {} ignored: its account \"{}\" is no longer listed",
+                                           id, account_id.value_or("")));
     }
     if (effects.save) {
         (void)state::save_settings();
@@ -164,7 +174,8 @@ LRESULT on_command(HWND hwnd, std::uint32_t id) {
         start_account_task(*effects.account_task);
     }
     if (effects.quit) {
-        PostQuitMessage(0);
+        // Through WM_DESTROY, which removes the tray icons before the loop ends.
+        DestroyWindow(hwnd);
     }
     return 0;
 }
@@ -225,8 +236,8 @@ LRESULT on_dpi_changed(HWND hwnd, WPARAM wparam) noexcept {
 }
 
 LRESULT on_usage_updated(HWND hwnd) {
-    if (take_retry_stop_request()) {
-        KillTimer(hwnd, TIMER_RETRY_POLL);
+    if (take_retry_stop_request() && KillTimer(hwnd, TIMER_RETRY_POLL)) {
+        diagnostics::log_line("quick re-poll stopped");
     }
     refresh_theme();
     refresh_language(hwnd);
@@ -258,6 +269,7 @@ LRESULT on_taskbar_created(HWND hwnd) noexcept {
             held->taskbar = reinterpret_cast<state::WindowHandle>(taskbar);
         }
     }
+    forget_tray_icons();
     sync_tray(hwnd);
     reassert_pinned_topmost(hwnd, Reposition::Yes);
     return 0;

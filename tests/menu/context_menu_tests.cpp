@@ -84,6 +84,19 @@ TEST(ContextMenu, FullTreeWithAccountsAndCurrentSettings) {
               "Exit (2)\n");
 }
 
+TEST(ContextMenu, AccountEntriesNameTheirAccount) {
+    menu::MenuInput input;
+    input.accounts = {account("claude-1", Provider::Claude), account("work", Provider::Codex)};
+    const auto entries = menu::build_context_menu(input);
+    const std::pair<std::uint32_t, std::string> cases[] = {
+        {200, "claude-1"}, {301, "work"}, {400, "claude-1"}, {401, "work"},
+        {202, ""},         {2, ""},       {80, ""},          {0, ""},
+    };
+    for (const auto& [id, account_id] : cases) {
+        EXPECT_EQ(menu::entry_account(entries, id), account_id) << id;
+    }
+}
+
 TEST(ContextMenu, NoAccountsAndKoreanTexts) {
     menu::MenuInput input;
     input.language = localization::Language::Korean;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <future>
 #include <string>
 
 #include "menu/context_menu_win32.hpp"
@@ -195,6 +196,20 @@ TEST(ContextMenu, TracksAtTheCursorThenSuppressesHover) {
         EXPECT_LE(*until, after + suppression);
         EXPECT_EQ(native_interop::owned_counts().menus.load(), 0);
     }
+
+    // The commands of the menu shown name the accounts it was built for; a thread that showed
+    // none has no menu to ask.
+    EXPECT_EQ(std::async(std::launch::async, [] { return menu::shown_menu_account(300); }).get(),
+              std::nullopt);
+    state::AppState with_accounts;
+    with_accounts.accounts = {accounts::Account{"claude-1", accounts::Provider::Claude, {}, std::nullopt, 0},
+                              accounts::Account{"codex-1", accounts::Provider::Codex, {}, std::nullopt, 1}};
+    state::app_state().install(with_accounts);
+    ASSERT_NE(SetTimer(owner, 1, 50, nullptr), 0u);
+    menu::show_context_menu(owner, true, count_hide);
+    EXPECT_EQ(menu::shown_menu_account(301), "codex-1");
+    EXPECT_EQ(menu::shown_menu_account(400), "claude-1");
+    EXPECT_EQ(menu::shown_menu_account(302), "");
 
     // A second right-click while the menu tracks: no second menu, no hide, the flag stays set.
     state::ui_values().menu_open = true;

@@ -67,6 +67,8 @@ TEST(ApplyCommand, ChangesTheStateAndNamesTheFollowUps) {
     quit.quit = true;
     CommandEffects autostart;
     autostart.toggle_autostart = true;
+    CommandEffects gone;
+    gone.account_gone = true;
     struct Case {
         std::uint32_t id;
         std::optional<Ids> tray_before;
@@ -95,11 +97,11 @@ TEST(ApplyCommand, ChangesTheStateAndNamesTheFollowUps) {
              s.tray_accounts = Ids{"codex-1", "claude-1"};
          }},
         {401, Ids{"codex-1"}, save_sync, [](AppState& s) { s.tray_accounts = Ids{}; }},
-        // Past the end: saved and synchronised, an absent selection stays absent.
-        {403, std::nullopt, save_sync, [](AppState&) {}},
-        {463, Ids{"claude-2"}, save_sync, [](AppState&) {}},
-        {200 + 3, std::nullopt, CommandEffects{}, [](AppState&) {}},
-        {300 + 7, std::nullopt, CommandEffects{}, [](AppState&) {}},
+        // Past the end: nothing changes, and the caller hears the account is gone.
+        {403, std::nullopt, gone, [](AppState&) {}},
+        {463, Ids{"claude-2"}, gone, [](AppState&) {}},
+        {200 + 3, std::nullopt, gone, [](AppState&) {}},
+        {300 + 7, std::nullopt, gone, [](AppState&) {}},
         {85, std::nullopt, CommandEffects{}, [](AppState&) {}},
     };
     for (const Case& c : cases) {
@@ -123,6 +125,37 @@ TEST(ApplyCommand, AccountCommandsCarryTheAccountAsItWasWhenApplied) {
     EXPECT_EQ(*remove, (AccountTask{AccountOperation::Remove, Provider::Claude, state.accounts[2]}));
     EXPECT_EQ(menu::apply_command_id(&state, 71).account_task,
               (AccountTask{AccountOperation::Add, Provider::Codex, std::nullopt}));
+}
+
+TEST(ApplyCommand, AnAccountsCommandActsOnTheAccountItsEntryWasBuiltFor) {
+    // The list as it is when the command arrives: claude-1 left since the menu was built.
+    AppState now = three_accounts();
+    now.accounts.erase(now.accounts.begin());
+    struct Case {
+        std::uint32_t id;
+        const char* built_for;
+        std::optional<AccountTask> task;
+        std::optional<std::vector<std::string>> tray_after;
+    };
+    const Case cases[] = {
+        {302, "claude-2", AccountTask{AccountOperation::Remove, Provider::Claude, now.accounts[1]}, {}},
+        {201, "codex-1", AccountTask{AccountOperation::Relogin, Provider::Codex, now.accounts[0]}, {}},
+        // Row 0 now holds codex-1: the command for claude-1 does nothing.
+        {300, "claude-1", std::nullopt, {}},
+        {200, "claude-1", std::nullopt, {}},
+        {400, "claude-1", std::nullopt, {}},
+        {401, "codex-1", std::nullopt, std::vector<std::string>{"claude-2"}},
+        // An identifier the shown menu did not have names no account.
+        {305, "", std::nullopt, {}},
+    };
+    for (const Case& c : cases) {
+        AppState state = now;
+        const CommandEffects effects = menu::apply_command_id(&state, c.id, std::string(c.built_for));
+        EXPECT_EQ(effects.account_task, c.task) << c.id << " " << c.built_for;
+        EXPECT_EQ(state.tray_accounts, c.tray_after) << c.id << " " << c.built_for;
+        EXPECT_EQ(effects.account_gone, !c.task && !c.tray_after) << c.id << " " << c.built_for;
+        EXPECT_EQ(state.accounts, now.accounts);
+    }
 }
 
 TEST(ApplyCommand, AnIndexOutsideItsBlockChangesNothing) {

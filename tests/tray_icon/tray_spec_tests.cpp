@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tray_icon/tray_spec.hpp"
 
 namespace {
@@ -26,24 +28,47 @@ poller::UsageSnapshot reading(std::string id, Provider provider, double five, do
     return {std::move(id), std::nullopt, data, provider};
 }
 
-TEST(TrayUid, NumberedIdsAndTheHashRule) {
-    const std::pair<const char*, std::uint32_t> cases[] = {
-        {"claude-3", 4099},  {"codex-3", 8195},   {"claude-0", 4096},
-        {"claude-+7", 4103}, {"codex-007", 8199}, {"claude-4294963199", 4294967295u},
+TEST(TrayUid, OnlyIdsTheProgramWritesGetANumberedUid) {
+    const std::pair<const char*, std::optional<std::uint32_t>> cases[] = {
+        {"claude-3", 4099},          {"codex-3", 8195},           {"claude-0", 4096},
+        {"claude-4095", 8191},       {"codex-4095", 12287},       {"claude-4096", std::nullopt},
+        {"claude-01", std::nullopt}, {"claude-+1", std::nullopt}, {"codex-007", std::nullopt},
+        {"claude-", std::nullopt},   {"codex--1", std::nullopt},  {"claude-1 ", std::nullopt},
+        {"other", std::nullopt},     {"", std::nullopt},          {"claude-99999999999", std::nullopt},
     };
     for (const auto& [id, uid] : cases) {
-        EXPECT_EQ(tray_icon::tray_uid(id), uid) << id;
+        EXPECT_EQ(tray_icon::numbered_tray_uid(id), uid) << id;
     }
-    // Everything else hashes into 0x3000-0x3FFF.
-    for (const char* id : {"claude-x", "claude-", "codex--1", "claude-1 ", "other", "", "claude-4294963200",
-                           "claude-99999999999"}) {
-        const std::uint32_t uid = tray_icon::tray_uid(id);
-        EXPECT_GE(uid, 12288u) << id;
-        EXPECT_LE(uid, 16383u) << id;
+}
+
+TEST(TrayUid, NoTwoIconsShareAUid) {
+    const std::vector<std::vector<std::string_view>> lists = {
+        {"claude-1", "claude-01", "claude-+1"},
+        {"claude-4097", "codex-1"},
+        {"claude-1", "claude-1", "x", "x"},
+        {"a", "b", "c", "claude-2", "codex-2", "claude-99999999999", ""},
+    };
+    for (const auto& ids : lists) {
+        const auto uids = tray_icon::tray_uids(ids);
+        ASSERT_EQ(uids.size(), ids.size());
+        for (std::size_t i = 0; i < uids.size(); ++i) {
+            EXPECT_NE(uids[i], tray_icon::PLACEHOLDER_UID);
+            for (std::size_t j = 0; j < i; ++j) {
+                EXPECT_NE(uids[i], uids[j]) << ids[i] << " and " << ids[j];
+            }
+            // Numbered ids keep their written uid; every other one lands in the block of its own.
+            if (const auto numbered = tray_icon::numbered_tray_uid(ids[i]);
+                numbered && std::find(ids.begin(), ids.begin() + static_cast<std::ptrdiff_t>(i), ids[i]) ==
+                                ids.begin() + static_cast<std::ptrdiff_t>(i)) {
+                EXPECT_EQ(uids[i], *numbered) << ids[i];
+            } else {
+                EXPECT_GE(uids[i], tray_icon::OTHER_UID_BASE) << ids[i];
+                EXPECT_LT(uids[i], tray_icon::OTHER_UID_BASE + tray_icon::OTHER_UID_COUNT) << ids[i];
+            }
+        }
     }
-    // h = 'a' × 31 + 'b' = 97 × 31 + 98 = 3105 = 0xC21
-    EXPECT_EQ(tray_icon::tray_uid("ab"), 0x3C21u);
-    EXPECT_EQ(tray_icon::tray_uid(""), 0x3000u);
+    // An other id keeps its uid when numbered accounts come and go.
+    EXPECT_EQ(tray_icon::tray_uids({"work"})[0], tray_icon::tray_uids({"claude-1", "work", "codex-3"})[1]);
 }
 
 TEST(TraySelection, AbsentListMeansAllInAccountOrder) {
@@ -123,18 +148,72 @@ TEST(TraySpecs, LongTooltipsAreCut) {
     EXPECT_EQ(specs[0].tooltip, "Claude Code \u2014 " + std::string(127 - 14, 'x'));
 }
 
+TrayIconSpec icon(std::uint32_t uid, double primary = 0.0, std::string tooltip = {}) {
+    TrayIconSpec spec;
+    spec.uid = uid;
+    spec.has_usage = true;
+    spec.primary = primary;
+    spec.tooltip = std::move(tooltip);
+    return spec;
+}
+
 TEST(TrayActions, ModifyKeptAddNewThenDeleteStale) {
-    std::vector<TrayIconSpec> specs(2);
-    specs[0].uid = 4097;
-    specs[1].uid = 4098;
+    const std::vector<TrayIconSpec> specs = {icon(4097, 10), icon(4098, 20)};
     const std::vector<TrayAction> expected = {
         {TrayAction::Kind::AddOrModify, 4097, 0},
         {TrayAction::Kind::AddOrModify, 4098, 1},
         {TrayAction::Kind::Delete, 65535, 0},
         {TrayAction::Kind::Delete, 8193, 0},
     };
-    EXPECT_EQ(tray_icon::tray_actions(specs, {65535, 4097, 8193}), expected);
+    EXPECT_EQ(tray_icon::tray_actions(specs, {icon(65535), icon(4097, 50), icon(8193)}), expected);
     EXPECT_EQ(tray_icon::tray_actions({}, {}), std::vector<TrayAction>{});
+}
+
+TEST(TrayActions, AnUnchangedIconIsNotSentAgain) {
+    using K = TrayAction::Kind;
+    TrayIconSpec codex = icon(8193, 40, "a");
+    codex.is_codex = true;
+    TrayIconSpec two_bars = icon(4097, 40, "a");
+    two_bars.two_bars = true;
+    two_bars.secondary = 10;
+    const auto changed = [](TrayIconSpec spec, auto change) {
+        change(spec);
+        return spec;
+    };
+    struct Case {
+        const char* what;
+        TrayIconSpec shown;
+        TrayIconSpec now;
+        std::vector<TrayAction> expected;
+    };
+    const Case cases[] = {
+        {"identical", icon(4097, 40, "a"), icon(4097, 40, "a"), {}},
+        {"under a pixel of fill", icon(4097, 40.0, "a"), icon(4097, 40.5, "a"), {}},
+        {"tooltip only", icon(4097, 40, "a"), icon(4097, 40, "b"), {{K::Tooltip, 4097, 0}}},
+        {"fill", icon(4097, 40, "a"), icon(4097, 60, "a"), {{K::AddOrModify, 4097, 0}}},
+        {"second bar",
+         two_bars,
+         changed(two_bars, [](auto& s) { s.secondary = 90; }),
+         {{K::AddOrModify, 4097, 0}}},
+        {"reading lost",
+         icon(4097, 40, "a"),
+         changed(icon(4097, 40, "a"), [](auto& s) { s.has_usage = false; }),
+         {{K::AddOrModify, 4097, 0}}},
+        {"colour",
+         codex,
+         changed(codex,
+                 [](auto& s) {
+                     s.colour = {1, 2, 3};
+                 }),
+         {{K::AddOrModify, 8193, 0}}},
+        {"one bar to two",
+         icon(4097, 40, "a"),
+         changed(icon(4097, 40, "a"), [](auto& s) { s.two_bars = true; }),
+         {{K::AddOrModify, 4097, 0}}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(tray_icon::tray_actions({c.now}, {c.shown}), c.expected) << c.what;
+    }
 }
 
 TEST(TrayBars, FillWidthsAndBarPlacement) {

@@ -79,16 +79,23 @@ TEST_F(TraySync, AddsModifiesDeletesStaleAndReAddsAfterAShellRestart) {
     EXPECT_EQ(present(owner_, all), (Uids{65535}));
     EXPECT_EQ(tray_icon::previous_tray_uids(), (Uids{65535}));
 
-    // The shell restarted and lost its icons: the next sync adds them all again.
+    // The shell lost its icons behind our back: unchanged ones are not sent again, a changed one is.
     tray_icon::sync_tray_icons(owner_, {spec(4097), spec(8193)});
     for (const std::uint32_t uid : {4097u, 8193u}) {
         EXPECT_TRUE(tray_icon::delete_tray_icon(owner_, uid));
     }
     EXPECT_EQ(present(owner_, all), Uids{});
-    tray_icon::sync_tray_icons(owner_, {spec(4097), spec(8193)});
+    TrayIconSpec fuller = spec(8193);
+    fuller.primary = 90.0;
+    tray_icon::sync_tray_icons(owner_, {spec(4097), fuller});
+    EXPECT_EQ(present(owner_, all), (Uids{8193}));
+
+    // After the shell restarted ("TaskbarCreated") every icon is added again.
+    tray_icon::forget_tray_icons();
+    tray_icon::sync_tray_icons(owner_, {spec(4097), fuller});
     EXPECT_EQ(present(owner_, all), (Uids{4097, 8193}));
 
-    tray_icon::delete_all_tray_icons(owner_);
+    EXPECT_EQ(tray_icon::delete_all_tray_icons(owner_), 2U);
     EXPECT_EQ(present(owner_, all), Uids{});
     EXPECT_TRUE(tray_icon::previous_tray_uids().empty());
     EXPECT_FALSE(tray_icon::delete_tray_icon(owner_, 4097)) << "already gone";

@@ -2,7 +2,13 @@
 
 #include <thread>
 
+// clang-format off
+#include "platform/windows_win32.hpp"  // first: the shell header needs its definitions
+#include <shellapi.h>
+// clang-format on
+
 #include "fake_tool_support.hpp"
+#include "native_interop/system_settings_win32.hpp"
 #include "platform/environment.hpp"
 #include "support/temp_folder.hpp"
 #include "text/path_text.hpp"
@@ -110,17 +116,26 @@ nlohmann::json Driver::settings() const {
     return nlohmann::json::parse(test_support::read_text(settings_file()), nullptr, false);
 }
 
-std::vector<HWND> program_windows(std::uint32_t pid) {
+namespace {
+
+// The top-level windows of class `class_name` owned by process `pid`, the visible ones only if asked.
+std::vector<HWND> windows_of(std::uint32_t pid, const wchar_t* class_name, bool visible_only) {
     std::vector<HWND> found;
     HWND hwnd = nullptr;
-    while ((hwnd = FindWindowExW(nullptr, hwnd, L"Quotavane", nullptr)) != nullptr) {
+    while ((hwnd = FindWindowExW(nullptr, hwnd, class_name, nullptr)) != nullptr) {
         DWORD owner = 0;
         GetWindowThreadProcessId(hwnd, &owner);
-        if (owner == pid) {
+        if (owner == pid && (!visible_only || IsWindowVisible(hwnd))) {
             found.push_back(hwnd);
         }
     }
     return found;
+}
+
+}  // namespace
+
+std::vector<HWND> program_windows(std::uint32_t pid) {
+    return windows_of(pid, L"Quotavane", false);
 }
 
 HWND wait_for_window(std::uint32_t pid) {
@@ -137,6 +152,42 @@ state::Rect window_rect(HWND hwnd) {
     RECT r{};
     GetWindowRect(hwnd, &r);
     return {r.left, r.top, r.right, r.bottom};
+}
+
+bool tray_icon_shown(HWND owner, std::uint32_t uid) {
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = owner;
+    data.uID = uid;
+    data.uFlags = NIF_TIP;
+    wcscpy_s(data.szTip, L"Gaugelet");
+    return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
+std::vector<HWND> open_menus(std::uint32_t pid) {
+    return windows_of(pid, L"#32768", true);
+}
+
+SystemTheme::SystemTheme(bool light) {
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    if (RegGetValueW(HKEY_CURRENT_USER, native_interop::PERSONALIZE_KEY, native_interop::LIGHT_THEME_VALUE,
+                     RRF_RT_REG_DWORD, nullptr, &value, &size) == ERROR_SUCCESS) {
+        before_ = value;
+    }
+    value = light ? 1 : 0;
+    RegSetKeyValueW(HKEY_CURRENT_USER, native_interop::PERSONALIZE_KEY, native_interop::LIGHT_THEME_VALUE,
+                    REG_DWORD, &value, sizeof(value));
+}
+
+SystemTheme::~SystemTheme() {
+    if (before_) {
+        RegSetKeyValueW(HKEY_CURRENT_USER, native_interop::PERSONALIZE_KEY, native_interop::LIGHT_THEME_VALUE,
+                        REG_DWORD, &*before_, sizeof(DWORD));
+    } else {
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, native_interop::PERSONALIZE_KEY,
+                           native_interop::LIGHT_THEME_VALUE);
+    }
 }
 
 int count_screen_pixels(const state::Rect& area, COLORREF rgb) {

@@ -61,6 +61,24 @@ class Driver {
 [[nodiscard]] HWND wait_for_window(std::uint32_t pid);
 [[nodiscard]] state::Rect window_rect(HWND hwnd);
 
+// Whether the shell holds the tray icon (owner, uid): it accepts a change to it.
+[[nodiscard]] bool tray_icon_shown(HWND owner, std::uint32_t uid);
+
+// The visible popup menus ("#32768") of the threads of process `pid`.
+[[nodiscard]] std::vector<HWND> open_menus(std::uint32_t pid);
+
+// Sets the system's light-theme switch for the test; the value before is put back when it ends.
+class SystemTheme {
+  public:
+    explicit SystemTheme(bool light);
+    ~SystemTheme();
+    SystemTheme(const SystemTheme&) = delete;
+    SystemTheme& operator=(const SystemTheme&) = delete;
+
+  private:
+    std::optional<DWORD> before_;
+};
+
 // Screen pixels that are exactly `rgb` inside `area`.
 [[nodiscard]] int count_screen_pixels(const state::Rect& area, COLORREF rgb);
 

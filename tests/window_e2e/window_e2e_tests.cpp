@@ -146,7 +146,7 @@ TEST_F(GaugeletProgram, ASecondStartExitsWithItsLineAndKeepsTheFirstInstancesLog
     EXPECT_EQ(e2e::program_windows(process_->id()).size(), 1U);
 }
 
-TEST_F(GaugeletProgram, ExitAndCloseEndTheProcessPromptly) {
+TEST_F(GaugeletProgram, ExitAndCloseEndTheProcessPromptlyAndTakeTheTrayIcons) {
     struct Case {
         UINT message;
         WPARAM wparam;
@@ -154,9 +154,14 @@ TEST_F(GaugeletProgram, ExitAndCloseEndTheProcessPromptly) {
     for (const Case c : {Case{WM_COMMAND, 2}, Case{WM_CLOSE, 0}}) {
         const HWND hwnd = launch();
         ASSERT_NE(hwnd, nullptr);
+        ASSERT_TRUE(e2e::wait_until([&] { return e2e::tray_icon_shown(hwnd, 65535); }))
+            << "the placeholder icon is there to begin with";
         PostMessageW(hwnd, c.message, c.wparam, 0);
         EXPECT_TRUE(wait_exit()) << "message " << c.message;
         EXPECT_TRUE(e2e::program_windows(process_->id()).empty());
+        // Its tray icon went with it, not left for the pointer to clear.
+        EXPECT_TRUE(driver_->log_has("WM_DESTROY: 1 tray icons removed")) << driver_->log();
+        EXPECT_FALSE(e2e::tray_icon_shown(hwnd, 65535)) << "a ghost icon stayed after message " << c.message;
     }
 }
 
@@ -166,10 +171,10 @@ TEST_F(GaugeletProgram, EverySettingsCommandLandsInTheFile) {
     const HWND hwnd = launch();
     ASSERT_NE(hwnd, nullptr);
 
-    // Past the list: saved, and an absent tray selection stays absent.
+    // Past the list: nothing changes, and the log says why.
     PostMessageW(hwnd, WM_COMMAND, 405, 0);
-    ASSERT_TRUE(e2e::wait_until([&] { return driver_->settings().is_object(); }));
-    EXPECT_FALSE(driver_->settings().contains("tray_accounts"));
+    EXPECT_TRUE(driver_->wait_for_log("menu command 405 ignored")) << driver_->log();
+    EXPECT_FALSE(driver_->settings().is_object() && driver_->settings().contains("tray_accounts"));
 
     struct Case {
         WPARAM id;
@@ -248,15 +253,17 @@ TEST_F(GaugeletProgram, PointerAwayHidesTheTrayPanelAndAPinnedPanelStays) {
     EXPECT_TRUE(wait_setting("pinned", true));
     EXPECT_TRUE(driver_->wait_for_log("pin toggled -> pinned=true"));
     SetCursorPos(100, 100);
-    // The watchdog keeps checking; a pinned panel survives far more than three checks.
+    // The watchdog keeps checking every 200 ms and hides an unpinned panel after three misses; a
+    // pinned one is still there well past that.
     const std::size_t before = driver_->log().size();
+    EXPECT_FALSE(e2e::wait_until([&] { return !IsWindowVisible(hwnd); }, 2s)) << "the pinned panel hid";
     PostMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));  // a click beside the pin
     EXPECT_TRUE(driver_->wait_for_log("WM_LBUTTONDOWN (2,2)"));
     EXPECT_TRUE(IsWindowVisible(hwnd));
     EXPECT_EQ(driver_->log().find("hide_panel", before), std::string::npos);
 
     PostMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(rect.width() - 14, 14));
-    EXPECT_TRUE(wait_setting("pinned", false));
+    EXPECT_TRUE(wait_setting("pinned", false)) << driver_->log();
     EXPECT_TRUE(wait_visible(hwnd, false)) << "unpinned, the pointer away hides it";
 }
 
@@ -316,6 +323,10 @@ TEST_F(GaugeletProgram, ResetsInThePastRepollEveryFiveSecondsUntilFreshDataArriv
     ASSERT_NE(hwnd, nullptr);
     // Three answers well within the 60-second poll period: the quick re-poll ran twice.
     EXPECT_TRUE(e2e::wait_until([&] { return answered.load() >= 3; }, 30s)) << answered.load();
+    // The fresh reading stops it: no fourth request in more than a re-poll period.
+    EXPECT_TRUE(driver_->wait_for_log("quick re-poll stopped")) << driver_->log();
+    const int after_fresh = answered.load();
+    EXPECT_FALSE(e2e::wait_until([&] { return answered.load() > after_fresh; }, 8s)) << answered.load();
 }
 
 // Tool starts the fake tool recorded in `log` with exactly these arguments.
@@ -511,6 +522,84 @@ TEST_F(GaugeletProgram, AMarkedFileLoadsAndABrokenOneIsKeptAsideAndTold) {
         << driver_->log();
     EXPECT_EQ(test_support::read_text(root_.path() / "Quotavane" / "settings.json.invalid"), broken);
     EXPECT_EQ(test_support::read_text(driver_->settings_file()), broken) << "the file itself is left alone";
+}
+
+}  // namespace
+
+namespace {
+
+// Shows the tray-anchored panel and waits until it has its place; that place.
+state::Rect show_tray_panel(HWND hwnd) {
+    SetCursorPos(1900, 1060);
+    PostMessageW(hwnd, WM_APP_TRAY, 65535, WM_MOUSEMOVE);
+    state::Rect placed{};
+    e2e::wait_until([&] {
+        placed = e2e::window_rect(hwnd);
+        return IsWindowVisible(hwnd) && placed.right == GetSystemMetrics(SM_CXSCREEN);
+    });
+    return placed;
+}
+
+TEST_F(GaugeletProgram, DisplayAndDpiChangesPlaceAVisiblePanelAgain) {
+    const HWND hwnd = launch();
+    ASSERT_NE(hwnd, nullptr);
+    const state::Rect placed = show_tray_panel(hwnd);
+    ASSERT_TRUE(IsWindowVisible(hwnd));
+    struct Case {
+        UINT message;
+        WPARAM wparam;
+        LPARAM lparam;
+    };
+    RECT suggested{placed.left, placed.top, placed.right, placed.bottom};
+    const Case cases[] = {
+        {WM_DISPLAYCHANGE, 24, MAKELPARAM(1920, 1080)},
+        {WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&suggested)},
+    };
+    for (const Case& c : cases) {
+        // Moved away as a resolution change would leave it; the message puts it back at the tray.
+        SetWindowPos(hwnd, nullptr, 40, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        ASSERT_TRUE(e2e::wait_until([&] { return e2e::window_rect(hwnd).left == 40; }));
+        // WM_DPICHANGED carries a pointer, so it is sent (the system marshals it); the other is posted.
+        if (c.message == WM_DPICHANGED) {
+            SendMessageTimeoutW(hwnd, c.message, c.wparam, c.lparam, SMTO_NORMAL, 10000, nullptr);
+        } else {
+            PostMessageW(hwnd, c.message, c.wparam, c.lparam);
+        }
+        EXPECT_TRUE(e2e::wait_until([&] { return e2e::window_rect(hwnd) == placed; }))
+            << "message " << c.message << ": at " << e2e::window_rect(hwnd).left << ","
+            << e2e::window_rect(hwnd).top;
+    }
+}
+
+TEST_F(GaugeletProgram, ASettingChangeMakesTheThemeFollowTheSystem) {
+    const HWND hwnd = launch();
+    ASSERT_NE(hwnd, nullptr);
+    for (const bool light : {true, false}) {
+        const e2e::SystemTheme theme(light);
+        // Sent, as the system does: its text travels with it, which a posted message cannot carry.
+        SendMessageTimeoutW(hwnd, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"ImmersiveColorSet"),
+                            SMTO_NORMAL, 10000, nullptr);
+        EXPECT_TRUE(driver_->wait_for_log(light ? "system theme now light" : "system theme now dark"))
+            << driver_->log();
+    }
+}
+
+TEST_F(GaugeletProgram, ARightClickOnThePanelOpensTheMenu) {
+    const HWND hwnd = launch();
+    ASSERT_NE(hwnd, nullptr);
+    show_tray_panel(hwnd);
+    ASSERT_TRUE(IsWindowVisible(hwnd));
+    for (int opening = 1; opening <= 2; ++opening) {
+        PostMessageW(hwnd, WM_RBUTTONUP, 0, MAKELPARAM(20, 20));
+        EXPECT_TRUE(e2e::wait_until([&] { return !e2e::open_menus(process_->id()).empty(); }))
+            << driver_->log();
+        EXPECT_TRUE(driver_->log_has("context menu opened"));
+        // Escape closes it; the next right-click opens it again.
+        for (const HWND menu : e2e::open_menus(process_->id())) {
+            PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+        }
+        EXPECT_TRUE(e2e::wait_until([&] { return e2e::open_menus(process_->id()).empty(); })) << opening;
+    }
 }
 
 }  // namespace
