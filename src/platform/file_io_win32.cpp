@@ -29,6 +29,26 @@ std::filesystem::path temporary_sibling(const std::filesystem::path& path) {
     return path.parent_path() / name;
 }
 
+// Replacing a file that another program holds open without FILE_SHARE_DELETE (an editor, a
+// virus scanner, a reader that opened it with the C runtime) fails for as long as it is open,
+// which is usually a moment: try again for about half a second before the save counts as failed.
+bool replace_with_retries(const std::filesystem::path& from, const std::filesystem::path& to) {
+    constexpr int ATTEMPTS = 20;
+    for (int attempt = 1;; ++attempt) {
+        if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return true;
+        }
+        const DWORD code = GetLastError();
+        const bool held_open =
+            code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION || code == ERROR_ACCESS_DENIED;
+        if (!held_open || attempt == ATTEMPTS) {
+            SetLastError(code);
+            return false;
+        }
+        Sleep(25);
+    }
+}
+
 }  // namespace
 
 std::variant<std::string, ReadError> read_file(const std::filesystem::path& path, std::size_t max_bytes) {
@@ -95,7 +115,7 @@ std::optional<IoError> write_file_atomic(const std::filesystem::path& path, std:
             return error;
         }
     }
-    if (!MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!replace_with_retries(temporary, path)) {
         const IoError error = last_os_error();
         DeleteFileW(temporary.c_str());
         return error;

@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <thread>
 
 #include "platform/file_io.hpp"
 #include "support/temp_folder.hpp"
@@ -89,6 +94,35 @@ TEST(WriteFileAtomic, RemovesWhatKilledWritersLeftAndNothingElse) {
     EXPECT_EQ(read_text(path), "{}");
     EXPECT_FALSE(platform::process_is_running(2147483647u));
     EXPECT_FALSE(platform::process_is_running(0));
+}
+
+// A reader that opened the file with the C runtime (no delete sharing on Windows) holds it for a
+// moment while a save runs: the save waits for it instead of failing.
+TEST(WriteFileAtomic, ASaveOutlastsAReaderThatHoldsTheFileForAMoment) {
+    TempFolder folder(NON_ASCII);
+    const auto path = folder / "settings.json";
+    write_text(path, "old");
+    auto reader = std::make_unique<std::ifstream>(path, std::ios::binary);
+    ASSERT_TRUE(reader->is_open());
+    std::optional<platform::IoError> error{platform::IoError{}};
+    std::thread save([&] { error = platform::write_file_atomic(path, "new"); });
+    // Let go once the writer is under way (its temporary file is there), or when it has finished.
+    const auto temporary_present = [&] {
+        for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+            if (entry.path().extension() == ".tmp") {
+                return true;
+            }
+        }
+        return false;
+    };
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!temporary_present() && read_text(path) == "old" && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::yield();
+    }
+    reader.reset();
+    save.join();
+    EXPECT_FALSE(error) << error->message;
+    EXPECT_EQ(read_text(path), "new");
 }
 
 TEST(CopyFileExclusive, NeverOverwrites) {
