@@ -12,15 +12,15 @@ namespace {
 using Kind = MenuEntry::Kind;
 
 MenuEntry command(std::string text, std::uint32_t id, bool checked = false) {
-    return MenuEntry{Kind::Command, std::move(text), id, checked, {}};
+    return MenuEntry{Kind::Command, std::move(text), id, checked, {}, true};
 }
 
 MenuEntry submenu(std::string text, std::vector<MenuEntry> children) {
-    return MenuEntry{Kind::Submenu, std::move(text), 0, false, std::move(children)};
+    return MenuEntry{Kind::Submenu, std::move(text), 0, false, std::move(children), true};
 }
 
 MenuEntry separator() {
-    return MenuEntry{Kind::Separator, {}, 0, false, {}};
+    return MenuEntry{Kind::Separator, {}, 0, false, {}, true};
 }
 
 // One radio-like group: the entry of the current value carries the check mark.
@@ -87,6 +87,10 @@ std::vector<MenuEntry> build_context_menu(const MenuInput& input) {
     root.push_back(submenu(std::string(strings.settings), std::move(settings_entries)));
     root.push_back(separator());
     root.push_back(command(std::string(strings.exit), CMD_EXIT));
+    root.push_back(separator());
+    MenuEntry version = command(fmt::format("Gaugelet {}", GAUGELET_VERSION), 0);
+    version.enabled = false;
+    root.push_back(std::move(version));
     return root;
 }
 

@@ -21,6 +21,7 @@ struct MenuEntry {
     std::uint32_t id = 0;  // commands only
     bool checked = false;
     std::vector<MenuEntry> children;  // submenus only
+    bool enabled = true;              // a disabled command is shown greyed and cannot be chosen
 
     friend bool operator==(const MenuEntry&, const MenuEntry&) = default;
 };
@@ -39,7 +40,8 @@ struct MenuInput {
     std::optional<std::vector<std::string>> tray_accounts;
 };
 
-// The root menu's entries: Accounts ▸, Settings ▸, separator, Exit.
+// The root menu's entries: Accounts ▸, Settings ▸, separator, Exit, separator, and the disabled
+// "Gaugelet {version}" last, so a user can tell which build runs.
 [[nodiscard]] std::vector<MenuEntry> build_context_menu(const MenuInput& input);
 
 // "Claude — label" / "Codex — label", the label being the e-mail, else the id.
