@@ -12,15 +12,15 @@ namespace {
 using Kind = MenuEntry::Kind;
 
 MenuEntry command(std::string text, std::uint32_t id, bool checked = false) {
-    return MenuEntry{Kind::Command, std::move(text), id, checked, {}, true};
+    return MenuEntry{Kind::Command, std::move(text), id, checked, {}};
 }
 
 MenuEntry submenu(std::string text, std::vector<MenuEntry> children) {
-    return MenuEntry{Kind::Submenu, std::move(text), 0, false, std::move(children), true};
+    return MenuEntry{Kind::Submenu, std::move(text), 0, false, std::move(children)};
 }
 
 MenuEntry separator() {
-    return MenuEntry{Kind::Separator, {}, 0, false, {}, true};
+    return MenuEntry{Kind::Separator, {}, 0, false, {}};
 }
 
 // One radio-like group: the entry of the current value carries the check mark.
