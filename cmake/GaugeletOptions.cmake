@@ -25,6 +25,8 @@ if(WIN32)
     # One self-contained executable: no libgcc, libstdc++ or winpthread DLLs beside it.
     if(NOT MSVC)
         target_link_options(gaugelet_options INTERFACE -static -static-libgcc -static-libstdc++)
+        # No link time in the PE header: the same sources link to the same bytes.
+        target_link_options(gaugelet_options INTERFACE -Wl,--no-insert-timestamp)
     endif()
 endif()
 

@@ -94,6 +94,10 @@ std::vector<MenuEntry> build_context_menu(const MenuInput& input) {
     root.push_back(submenu(std::string(strings.settings), std::move(settings_entries)));
     root.push_back(separator());
     root.push_back(command(std::string(strings.exit), CMD_EXIT));
+    root.push_back(separator());
+    MenuEntry version = command(fmt::format("Gaugelet {}", GAUGELET_VERSION), 0);
+    version.enabled = false;
+    root.push_back(std::move(version));
     return root;
 }
 

@@ -22,6 +22,7 @@ struct MenuEntry {
     bool checked = false;
     std::vector<MenuEntry> children;  // submenus only
     std::string account_id{};         // an account's commands: the account they were built for
+    bool enabled = true;              // a disabled command is shown greyed and cannot be chosen
 
     friend bool operator==(const MenuEntry&, const MenuEntry&) = default;
 };
@@ -40,7 +41,8 @@ struct MenuInput {
     std::optional<std::vector<std::string>> tray_accounts;
 };
 
-// The root menu's entries: Accounts ▸, Settings ▸, separator, Exit.
+// The root menu's entries: Accounts ▸, Settings ▸, separator, Exit, separator, and the disabled
+// "Gaugelet {version}" last, so a user can tell which build runs.
 [[nodiscard]] std::vector<MenuEntry> build_context_menu(const MenuInput& input);
 
 // The account the command `id` of these entries was built for; empty when no entry has that

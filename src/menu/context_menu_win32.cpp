@@ -35,8 +35,10 @@ void append_entries(HMENU menu, const std::vector<MenuEntry>& entries, CreatePop
                 AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
                 break;
             case MenuEntry::Kind::Command:
-                AppendMenuW(menu, MF_STRING | (entry.checked ? MF_CHECKED : MF_UNCHECKED), entry.id,
-                            menu_text(entry.text).c_str());
+                AppendMenuW(menu,
+                            MF_STRING | (entry.checked ? MF_CHECKED : MF_UNCHECKED) |
+                                (entry.enabled ? MF_ENABLED : MF_GRAYED),
+                            entry.id, menu_text(entry.text).c_str());
                 break;
             case MenuEntry::Kind::Submenu: {
                 native_interop::Menu submenu(create());

@@ -43,7 +43,8 @@ std::string_view account_label(const accounts::Account& account) {
 
 TrayIconSpec placeholder(const localization::StringTable& strings, const panel::PanelPalette& palette) {
     TrayIconSpec spec;
-    spec.tooltip = localization::cut_to_utf16_units(strings.app_title);
+    // With no account to name, the tooltip says which build runs.
+    spec.tooltip = localization::cut_to_utf16_units(std::string(strings.app_title) + " " + GAUGELET_VERSION);
     spec.uid = PLACEHOLDER_UID;
     spec.colour = palette.claude_accent;
     return spec;

@@ -21,7 +21,9 @@ void outline(const std::vector<MenuEntry>& entries, int depth, std::string& out)
             continue;
         }
         out += (e.checked ? "[x] " : "") + e.text;
-        out += e.kind == MenuEntry::Kind::Command ? " (" + std::to_string(e.id) + ")\n" : " >\n";
+        out += e.kind == MenuEntry::Kind::Command
+                   ? " (" + std::to_string(e.id) + (e.enabled ? "" : ", disabled") + ")\n"
+                   : " >\n";
         outline(e.children, depth + 1, out);
     }
 }
@@ -81,7 +83,9 @@ TEST(ContextMenu, FullTreeWithAccountsAndCurrentSettings) {
               "    Horizontal row (132)\n"
               "  [x] Start with Windows (20)\n"
               "--\n"
-              "Exit (2)\n");
+              "Exit (2)\n"
+              "--\n"
+              "Gaugelet " GAUGELET_VERSION " (0, disabled)\n");
 }
 
 TEST(ContextMenu, AccountEntriesNameTheirAccount) {
@@ -101,8 +105,10 @@ TEST(ContextMenu, NoAccountsAndKoreanTexts) {
     menu::MenuInput input;
     input.language = localization::Language::Korean;
     const auto root = menu::build_context_menu(input);
-    ASSERT_EQ(root.size(), 4u);
+    ASSERT_EQ(root.size(), 6u);
     ASSERT_EQ(root[0].children.size(), 2u) << "only the two Add entries, no separator";
+    EXPECT_EQ(root.back().text, "Gaugelet " GAUGELET_VERSION) << "the version is not translated";
+    EXPECT_FALSE(root.back().enabled);
     EXPECT_EQ(root[1].text, "설정");
     EXPECT_EQ(root[3].text, "종료");
     EXPECT_EQ(root[1].children.back().text, "Windows 시작 시 자동 실행");

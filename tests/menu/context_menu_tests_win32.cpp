@@ -34,6 +34,9 @@ void outline(HMENU menu, int depth, std::string& out) {
         ASSERT_TRUE(GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info));
         text.resize(info.cch);
         out += (info.fState & MFS_CHECKED ? "[x] " : "") + platform::from_wide(text).value_or("?");
+        if (info.fState & MFS_GRAYED) {
+            out += " (greyed)";
+        }
         if (info.fType & MFT_RADIOCHECK) {
             out += " (radio)";
         }
@@ -109,7 +112,9 @@ TEST(PopupMenu, ReadsBackWithTextsIdentifiersAndCheckMarks) {
                   "    [x] Horizontal row (132)\n"
                   "  [x] Windows \uC2DC\uC791 \uC2DC \uC790\uB3D9 \uC2E4\uD589 (20)\n"
                   "--\n"
-                  "\uC885\uB8CC (2)\n");
+                  "\uC885\uB8CC (2)\n"
+                  "--\n"
+                  "Gaugelet " GAUGELET_VERSION " (greyed) (0)\n");
         EXPECT_EQ(native_interop::owned_counts().menus.load(), 1) << "submenus belong to the root";
     }
     EXPECT_EQ(native_interop::owned_counts().menus.load(), 0);
@@ -134,7 +139,7 @@ TEST(PopupMenu, AFailedCreatePopupMenuLeavesTheEntryOutAndLeaksNothing) {
     {
         const native_interop::Menu root = menu::build_popup_menu(entries, failing_create);
         ASSERT_TRUE(root);
-        EXPECT_EQ(GetMenuItemCount(root.get()), 3) << "settings, separator, exit";
+        EXPECT_EQ(GetMenuItemCount(root.get()), 5) << "settings, separator, exit, separator, version";
         EXPECT_TRUE(outline(root.get()).starts_with("\uC124\uC815 >\n"));
     }
     EXPECT_EQ(native_interop::owned_counts().menus.load(), 0);

@@ -135,7 +135,7 @@ TEST(TraySpecs, NoReadingAndNoAccounts) {
     specs = tray_icon::build_tray_specs(input, NOW, no_clock);
     ASSERT_EQ(specs.size(), 1u);
     EXPECT_EQ(specs[0].uid, tray_icon::PLACEHOLDER_UID);
-    EXPECT_EQ(specs[0].tooltip, "Gaugelet");
+    EXPECT_EQ(specs[0].tooltip, "Gaugelet " GAUGELET_VERSION) << "the placeholder names the version";
     EXPECT_FALSE(specs[0].is_codex);
     EXPECT_EQ(tray_icon::placeholder_specs(localization::Language::English, settings::PanelTheme::HybridDark),
               tray_icon::build_tray_specs({}, NOW, no_clock));

@@ -82,10 +82,35 @@ std::optional<std::string> write_credentials(const std::filesystem::path& dir, c
     return std::nullopt;
 }
 
+// Why the folder of `settings_path` must not receive a sample, if it must not.
+std::optional<std::string> foreign_settings(const std::filesystem::path& settings_path) {
+    if (accounts::taken_on_disk(settings_path.parent_path() / SAMPLE_MARKER_NAME)) {
+        return std::nullopt;
+    }
+    for (const auto& held : {settings_path, accounts::account_dir(settings_path, "x").parent_path()}) {
+        if (accounts::taken_on_disk(held)) {
+            return "refusing to replace " + text::path_to_utf8(held).value_or("?") +
+                   ": the stand-ins did not write it (use a fresh APPDATA)";
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<std::string> write_sample_accounts(const std::filesystem::path& settings_path,
                                                  std::int64_t unix_milliseconds_now) {
+    if (auto refusal = foreign_settings(settings_path)) {
+        return refusal;
+    }
+    std::error_code ec;
+    std::filesystem::create_directories(settings_path.parent_path(), ec);
+    // The marker first: a sample that fails half-way is still ours to replace next time.
+    if (ec ||
+        platform::write_file_atomic(settings_path.parent_path() / SAMPLE_MARKER_NAME,
+                                    "Written by the stand-ins of scripts/run; replaced at every run.\n")) {
+        return "cannot write in " + text::path_to_utf8(settings_path.parent_path()).value_or("?");
+    }
     settings::SettingsFile sample;
     sample.pinned = true;
     sample.tray_accounts.emplace();
