@@ -30,6 +30,11 @@ class WindowsDisplaySystem final : public DisplaySystem {
             MonitorFromPoint(POINT{point.x, point.y}, MONITOR_DEFAULTTONEAREST));
     }
 
+    MonitorHandle primary_monitor() noexcept override {
+        // The primary monitor is the one holding the origin of the virtual screen.
+        return reinterpret_cast<MonitorHandle>(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY));
+    }
+
     std::optional<MonitorInfo> monitor_info(MonitorHandle monitor) noexcept override {
         MONITORINFO info{};
         info.cbSize = sizeof info;
@@ -61,14 +66,34 @@ class WindowsDisplaySystem final : public DisplaySystem {
         return Point{p.x, p.y};
     }
 
-    std::optional<state::Rect> taskbar_rect(state::WindowHandle taskbar) noexcept override {
+    std::optional<Taskbar> taskbar(state::WindowHandle taskbar) noexcept override {
         APPBARDATA data{};
         data.cbSize = sizeof data;
         data.hWnd = to_hwnd(taskbar);
         if (SHAppBarMessage(ABM_GETTASKBARPOS, &data) == 0) {
             return std::nullopt;
         }
-        return to_rect(data.rc);
+        Taskbar out;
+        out.rect = to_rect(data.rc);
+        switch (data.uEdge) {
+            case ABE_LEFT:
+                out.edge = TaskbarEdge::Left;
+                break;
+            case ABE_TOP:
+                out.edge = TaskbarEdge::Top;
+                break;
+            case ABE_RIGHT:
+                out.edge = TaskbarEdge::Right;
+                break;
+            default:
+                out.edge = TaskbarEdge::Bottom;
+                break;
+        }
+        APPBARDATA state{};
+        state.cbSize = sizeof state;
+        state.hWnd = to_hwnd(taskbar);
+        out.auto_hide = (SHAppBarMessage(ABM_GETSTATE, &state) & ABS_AUTOHIDE) != 0;
+        return out;
     }
 
     bool move_topmost(state::WindowHandle window, std::int32_t x, std::int32_t y, std::int32_t width,

@@ -2,11 +2,15 @@
 
 #include <algorithm>
 
+#include "localization/more_accounts.hpp"
 #include "localization/string_table.hpp"
+#include "panel/panel_metrics.hpp"
 #include "state/dpi.hpp"
 
 namespace panel {
 namespace {
+
+namespace m = metrics;
 
 // Converting an instant to local time is a system call on Windows, and a frame converts the same
 // instants again and again: `now` for every value text, and the same reset times frame after
@@ -60,6 +64,7 @@ struct Planner {
     const PanelPalette& palette;
     const localization::StringTable& strings;
     localization::LocalTimeConversion to_local;
+    std::int32_t label_column;
     std::vector<DrawCommand>& out;
 
     [[nodiscard]] std::int32_t s(std::int64_t dips) const noexcept {
@@ -76,24 +81,25 @@ struct Planner {
         const std::optional<Rgb>& dot = section.is_claude ? palette.claude_dot : palette.codex_dot;
         std::int32_t text_left = x0;
         if (dot) {
-            const std::int32_t d = s(7);
-            const std::int32_t top = y + (s(20) - d) / 2;
+            const std::int32_t d = s(m::HEADER_DOT);
+            const std::int32_t top = y + (s(m::HEADER_HEIGHT) - d) / 2;
             out.emplace_back(RoundedRect{{x0, top, x0 + d, top + d}, d / 2, *dot});
-            text_left = x0 + d + s(6);
+            text_left = x0 + d + s(m::HEADER_DOT_GAP);
         }
-        text(section.title, {text_left, y, x0 + section.width, y + s(20)},
+        text(section.title, {text_left, y, x0 + section.width, y + s(m::HEADER_HEIGHT)},
              section.is_claude ? palette.claude_header : palette.codex_header, FontKind::Header);
-        return y + s(20);
+        return y + s(m::HEADER_HEIGHT);
     }
 
     // Label, track, fill and value text of one usage window; returns the top of the next row.
     std::int32_t bar_row(std::string_view label, const poller::UsageBar& bar, bool is_claude, std::int32_t x0,
                          std::int32_t y) const {
-        text(std::string(label), {x0, y, x0 + s(28), y + s(13)}, palette.muted_text);
-        const std::int32_t bx = x0 + s(10) + s(28);
+        const std::int32_t row_height = s(m::BAR_ROW_HEIGHT);
+        text(std::string(label), {x0, y, x0 + label_column, y + row_height}, palette.muted_text);
+        const std::int32_t bx = x0 + label_column + s(m::LABEL_BAR_GAP);
         const std::int32_t bw = bar_width(input.dpi);
         const std::int32_t bh = s(palette.bar_height);
-        const std::int32_t ty = y + (s(13) - bh) / 2;
+        const std::int32_t ty = y + (row_height - bh) / 2;
         const std::int32_t radius = std::max(bh / 2, 1);
         out.emplace_back(RoundedRect{{bx, ty, bx + bw, ty + bh}, radius, palette.bar_track});
         if (const std::int32_t fill = bar_fill_width(bar.percent, bw, bh); fill > 0) {
@@ -101,27 +107,27 @@ struct Planner {
                                          radius,
                                          is_claude ? palette.claude_accent : palette.codex_accent});
         }
-        const std::int32_t vx = bx + bw + s(4);
+        const std::int32_t vx = bx + bw + s(m::BAR_VALUE_GAP);
         text(localization::format_usage_value(bar, strings, input.now, to_local),
-             {vx, y, vx + s(205), y + s(13)}, palette.value_text);
-        return y + s(13) + s(10);
+             {vx, y, vx + s(m::VALUE_COLUMN), y + row_height}, palette.value_text);
+        return y + row_height + s(m::BAR_ROW_GAP);
     }
 
     void section(const PanelSection& section) const {
         const std::int32_t x0 = content_left(input.dpi) + section.x;
-        std::int32_t y = header(section, x0, section.y + s(6));
+        std::int32_t y = header(section, x0, section.y + content_top(input.dpi));
         for (std::size_t k = 0; k < section.rows.size(); ++k) {
             const poller::UsageSnapshot& row = section.rows[k];
             if (k > 0) {
-                y += s(8);
+                y += s(m::ACCOUNT_GAP);
             }
-            text(row.label.value_or(row.account_id), {x0, y, x0 + section.width, y + s(20)},
+            text(row.label.value_or(row.account_id), {x0, y, x0 + section.width, y + s(m::LABEL_LINE_HEIGHT)},
                  palette.label_text, FontKind::Text, TextFit::EndEllipsis);
-            y += s(20) + s(6);
+            y += s(m::LABEL_LINE_HEIGHT) + s(m::LABEL_LINE_GAP);
             if (!row.usage) {
-                text(std::string(UNAVAILABLE_TEXT), {x0, y, x0 + section.width, y + s(13)},
+                text(std::string(UNAVAILABLE_TEXT), {x0, y, x0 + section.width, y + s(m::BAR_ROW_HEIGHT)},
                      palette.muted_text);
-                y += s(13) + s(10);
+                y += s(m::BAR_ROW_HEIGHT) + s(m::BAR_ROW_GAP);
                 continue;
             }
             y = bar_row(strings.window_5h, row.usage->five_hour, section.is_claude, x0, y);
@@ -155,10 +161,11 @@ DrawPlan build_draw_plan(const PanelFrameInput& input, const PinGeometry& pin_ge
     DrawPlan plan;
     plan.palette = palette_for(input.theme);
     const auto s = [&input](std::int64_t dips) { return state::scale_dip(dips, input.dpi); };
-    const std::vector<PanelSection> sections = layout_sections(input.layout, input.rows, input.dpi);
-    plan.size = panel_size(sections, input.dpi);
+    const FittedPanel fitted = fit_panel(input.layout, input.rows, input.dpi, input.fit);
+    const std::vector<PanelSection>& sections = fitted.sections;
+    plan.size = fitted.size;
     plan.corner_px = s(plan.palette.corner_radius);
-    plan.font_height = s(12);
+    plan.font_height = s(m::FONT_HEIGHT);
     const std::int32_t w = plan.size.width;
     const std::int32_t h = plan.size.height;
     // Border, headers, separators and pin, and for each account its label and four bar rows of
@@ -167,20 +174,31 @@ DrawPlan build_draw_plan(const PanelFrameInput& input, const PinGeometry& pin_ge
 
     if (plan.palette.border) {
         plan.commands.emplace_back(
-            BorderFrame{{0, 0, w + 1, h + 1}, plan.corner_px, s(1), *plan.palette.border});
+            BorderFrame{{0, 0, w + 1, h + 1}, plan.corner_px, s(m::BORDER_THICKNESS), *plan.palette.border});
     }
     if (to_local != nullptr) {
         local_time_memo.begin(to_local, input.now);
         to_local = remembered_local_time;
     }
-    const Planner planner{input, plan.palette, localization::string_table(input.language), to_local,
+    const Planner planner{input,
+                          plan.palette,
+                          localization::string_table(input.language),
+                          to_local,
+                          label_column_width(input.dpi, input.fit.label_column),
                           plan.commands};
     if (sections.empty()) {
-        planner.text(std::string(EMPTY_PANEL_HINT), {content_left(input.dpi), 0, w - s(8), h},
+        planner.text(std::string(EMPTY_PANEL_HINT), {content_left(input.dpi), 0, w - s(m::RIGHT_EXTRA), h},
                      plan.palette.label_text);
     }
     for (const PanelSection& section : sections) {
         planner.section(section);
+    }
+    if (fitted.more_line) {
+        const state::Rect& line = *fitted.more_line;
+        const std::int32_t x = content_left(input.dpi);
+        const std::int32_t y = content_top(input.dpi);
+        planner.text(localization::more_accounts_text(input.language, fitted.hidden),
+                     {x + line.left, y + line.top, x + line.right, y + line.bottom}, plan.palette.muted_text);
     }
     for (const state::Rect& line : separator_rects(input.layout, sections, plan.size, input.dpi)) {
         plan.commands.emplace_back(FillRect{line, plan.palette.separator});

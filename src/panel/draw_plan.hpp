@@ -30,6 +30,7 @@ struct PanelFrameInput {
     settings::PanelTheme theme = settings::PanelTheme::HybridDark;
     settings::PanelLayout layout = settings::PanelLayout::Columns;
     std::uint32_t dpi = 96;
+    PanelFit fit;  // the work area of the panel's monitor and the measured label column, at `dpi`
     bool pinned = false;
     std::optional<state::PinAnimation> pin_animation;
     platform::FileTime now = 0;  // for the value texts and the pin animation

@@ -2,8 +2,11 @@
 #include "panel/panel_render_win32.hpp"
 
 #include "diagnostics/log.hpp"
+#include "panel/bar_labels.hpp"
+#include "panel/label_width_win32.hpp"
 #include "panel/panel_frame_win32.hpp"
 #include "panel/panel_position_win32.hpp"
+#include "panel/placement.hpp"
 #include "panel/size_change.hpp"
 #include "state/app_state.hpp"
 #include "state/dpi.hpp"
@@ -68,16 +71,26 @@ void render_panel() noexcept {
             return;
         }
         auto& [hwnd, input] = *inputs;
-        if (const UINT dpi = GetDpiForWindow(hwnd); dpi != 0) {
-            state::system_dpi().store(dpi);
-        }
-        input.dpi = state::system_dpi().load();
-        input.now = platform::precise_now();
         // Kept between frames (only the window procedure's thread redraws the panel): a new DIB
         // section is made only when the panel's size changed.
         static std::unique_ptr<DibFrame> frame;
-        if (redraw_panel_frame(frame, input)) {
+        // A frame is drawn for the DPI and work area of the last placement, never for the
+        // window's own DPI: both then agree on the size. When presenting it places the panel
+        // anew on another monitor, the frame is drawn once more for that one.
+        for (int pass = 0; pass < 2; ++pass) {
+            const std::optional<FrameFit> fit = placed_fit().get();
+            input.dpi = fit ? fit->dpi : state::system_dpi().load();
+            input.fit.work = fit ? fit->area : std::nullopt;
+            input.fit.label_column =
+                measured_label_column(input.rows, input.language, input.dpi, widest_label);
+            input.now = platform::precise_now();
+            if (!redraw_panel_frame(frame, input)) {
+                return;
+            }
             present_frame(hwnd, *frame, [] { position_panel(); });
+            if (placed_fit().get() == fit) {
+                return;
+            }
         }
     } catch (...) {
         // Nothing drawn; the previous image stays on screen.

@@ -56,12 +56,7 @@ struct Offset {
 [[nodiscard]] Offset pin_push_offset(const PinGeometry& geometry, std::int32_t box_size,
                                      PinProgress state) noexcept;
 
-struct Point {
-    std::int32_t x = 0;
-    std::int32_t y = 0;
-
-    friend constexpr bool operator==(const Point&, const Point&) = default;
-};
+using Point = state::Point;
 
 // The clip polygon that keeps the glyph body's side of the line through the tip, perpendicular to
 // the axis, so a pushed-in tip disappears.

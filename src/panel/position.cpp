@@ -33,13 +33,16 @@ Placement clamp_to_work_area(const state::Rect& work, std::int32_t x, std::int32
     return Placement{narrow(new_x), narrow(new_y), narrow(new_height)};
 }
 
-Placement tray_position(const std::optional<state::Rect>& work, std::int32_t width,
-                        std::int32_t height) noexcept {
+Placement tray_position(const std::optional<state::Rect>& work, std::int32_t width, std::int32_t height,
+                        TaskbarEdge edge) noexcept {
     if (!work) {
         return Placement{0, 0, height};
     }
-    return clamp_to_work_area(*work, narrow(static_cast<std::int64_t>(work->right) - width),
-                              narrow(static_cast<std::int64_t>(work->bottom) - height), width, height, 0);
+    const std::int64_t x =
+        edge == TaskbarEdge::Left ? work->left : static_cast<std::int64_t>(work->right) - width;
+    const std::int64_t y =
+        edge == TaskbarEdge::Top ? work->top : static_cast<std::int64_t>(work->bottom) - height;
+    return clamp_to_work_area(*work, narrow(x), narrow(y), width, height, 0);
 }
 
 Placement corner_position(const std::optional<state::Rect>& work, settings::TrayCorner corner,

@@ -23,9 +23,14 @@ struct Placement {
                                            std::int32_t width, std::int32_t height,
                                            std::int32_t margin) noexcept;
 
-// Flush in the bottom-right corner of the work area; (0, 0) when no work area is known.
+// The screen edge the taskbar is docked on.
+enum class TaskbarEdge { Left, Top, Right, Bottom };
+
+// Flush in the corner of the work area next to the notification area: the right end of a
+// horizontal taskbar, the bottom end of a vertical one (bottom-right for a taskbar at the
+// bottom); (0, 0) when no work area is known.
 [[nodiscard]] Placement tray_position(const std::optional<state::Rect>& work, std::int32_t width,
-                                      std::int32_t height) noexcept;
+                                      std::int32_t height, TaskbarEdge edge = TaskbarEdge::Bottom) noexcept;
 
 // Inset by s(8) in the chosen corner and kept inside the work area; without one the corner of
 // (0, 0, width, height) is used and nothing is clamped.

@@ -1,9 +1,17 @@
 #pragma once
-// A rectangle in screen or client pixels, edges as Windows gives them (right and bottom exclusive).
+// A point and a rectangle in screen or client pixels, edges as Windows gives them (right and bottom
+// exclusive).
 
 #include <cstdint>
 
 namespace state {
+
+struct Point {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+
+    friend constexpr bool operator==(const Point&, const Point&) = default;
+};
 
 struct Rect {
     std::int32_t left = 0;

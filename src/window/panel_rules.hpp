@@ -14,12 +14,7 @@
 
 namespace window {
 
-struct Point {
-    std::int32_t x = 0;
-    std::int32_t y = 0;
-
-    friend constexpr bool operator==(const Point&, const Point&) = default;
-};
+using Point = state::Point;
 
 // A show request does nothing while the context menu is open or before the suppression instant
 // that the menu leaves behind when it closes.

@@ -2,9 +2,10 @@
 #include "window/panel_visibility_win32.hpp"
 
 #include <fmt/format.h>
-#include <shellapi.h>
 
 #include "diagnostics/log.hpp"
+#include "panel/display_system_win32.hpp"
+#include "panel/panel_position_win32.hpp"
 #include "platform/clock.hpp"
 #include "platform/wide_win32.hpp"
 #include "state/dpi.hpp"
@@ -31,11 +32,7 @@ std::optional<state::Rect> window_rect(HWND hwnd) noexcept {
 }
 
 std::optional<Point> pointer() noexcept {
-    POINT p;
-    if (!GetCursorPos(&p)) {
-        return std::nullopt;
-    }
-    return Point{p.x, p.y};
+    return panel::windows_display_system().cursor_position();
 }
 
 bool has_topmost(HWND hwnd) noexcept {
@@ -47,13 +44,8 @@ std::optional<state::Rect> taskbar_rect(std::optional<state::WindowHandle> taskb
     if (!taskbar) {
         return std::nullopt;
     }
-    APPBARDATA data{};
-    data.cbSize = sizeof(data);
-    data.hWnd = reinterpret_cast<HWND>(*taskbar);
-    if (SHAppBarMessage(ABM_GETTASKBARPOS, &data) == 0) {
-        return std::nullopt;
-    }
-    return state::Rect{data.rc.left, data.rc.top, data.rc.right, data.rc.bottom};
+    const std::optional<panel::Taskbar> bar = panel::windows_display_system().taskbar(*taskbar);
+    return bar ? std::optional(bar->rect) : std::nullopt;
 }
 
 void watch_topmost(HWND hwnd) {
@@ -243,14 +235,9 @@ void on_corner_hover_timer(HWND hwnd) noexcept {
                 }
                 return;
             case CornerHoverAction::ShowAtCorner: {
-                POINT p{};
-                GetCursorPos(&p);
-                MONITORINFO info{};
-                info.cbSize = sizeof(info);
-                if (GetMonitorInfoW(MonitorFromPoint(p, MONITOR_DEFAULTTONEAREST), &info)) {
+                if (const std::optional<state::Rect> work = panel::cursor_work_area()) {
                     if (auto held = state::app_state().lock()) {
-                        held->corner_monitor = state::Rect{info.rcWork.left, info.rcWork.top,
-                                                           info.rcWork.right, info.rcWork.bottom};
+                        held->corner_monitor = work;
                     }
                 }
                 show_panel(hwnd, state::PanelAnchor::Corner);

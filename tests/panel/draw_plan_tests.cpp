@@ -137,6 +137,64 @@ TEST(DrawPlan, SectionHeaderLabelAndBarRows) {
     EXPECT_EQ(plan.size.height, 14 + 6 + 20 + 26 + 3 * 23);
 }
 
+// The frame is drawn for the same fit the panel was placed with: the same size, the measured
+// label column, and the "+N more" line in the frame's language where accounts are left out.
+TEST(DrawPlan, FollowsTheFitItIsGiven) {
+    std::vector<UsageSnapshot> many;
+    for (int i = 0; i < 30; ++i) {
+        many.push_back(claude("claude-" + std::to_string(i + 1), 37, {10}));
+    }
+    struct Case {
+        const char* name;
+        std::vector<UsageSnapshot> rows;
+        panel::PanelFit fit;
+        localization::Language language;
+        std::int32_t track_left;          // of the first bar
+        std::optional<std::string> more;  // the last text
+    };
+    const Case cases[] = {
+        {"narrowest labels",
+         {claude("claude-1", 50, {100})},
+         {},
+         localization::Language::English,
+         51,
+         std::nullopt},
+        {"labels 45 px wide",
+         {claude("claude-1", 50, {100})},
+         {std::nullopt, 45},
+         localization::Language::English,
+         13 + 45 + 10,
+         std::nullopt},
+        {"too many for the screen",
+         many,
+         {panel::Size{700, 500}, 0},
+         localization::Language::English,
+         51,
+         "+22 more"},
+        {"too many, in German",
+         many,
+         {panel::Size{700, 500}, 0},
+         localization::Language::German,
+         51,
+         "+22 weitere"},
+    };
+    for (const Case& c : cases) {
+        PanelFrameInput input;
+        input.rows = c.rows;
+        input.fit = c.fit;
+        input.language = c.language;
+        input.now = NOW;
+        const DrawPlan plan = panel::build_draw_plan(input, panel::DEFAULT_PIN_GEOMETRY, utc);
+        EXPECT_EQ(plan.size, panel::panel_size(input.layout, input.rows, 96, c.fit)) << c.name;
+        if (c.fit.work) {
+            EXPECT_LE(plan.size.height, c.fit.work->height) << c.name;
+        }
+        EXPECT_EQ(all<panel::RoundedRect>(plan).at(1).rect.left, c.track_left) << c.name;
+        const auto text = texts(plan);
+        EXPECT_EQ(text.back().text == c.more, c.more.has_value()) << c.name << ": " << text.back().text;
+    }
+}
+
 TEST(DrawPlan, FailedAccountAndThemesWithoutDots) {
     const DrawPlan plan = plan_of({failed("claude-2")}, PanelLayout::Columns, PanelTheme::MacVibrancy);
     const panel::PanelPalette p = panel::palette_for(PanelTheme::MacVibrancy);

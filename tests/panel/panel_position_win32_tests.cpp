@@ -50,9 +50,9 @@ TEST(WindowsDisplaySystem, ReadsTheRealMonitor) {
     EXPECT_FALSE(displays.monitor_info(0));
     EXPECT_EQ(displays.dpi_for_window(0), 0u);
     if (const HWND taskbar = FindWindowW(L"Shell_TrayWnd", nullptr)) {
-        const auto bar = displays.taskbar_rect(reinterpret_cast<state::WindowHandle>(taskbar));
+        const auto bar = displays.taskbar(reinterpret_cast<state::WindowHandle>(taskbar));
         ASSERT_TRUE(bar);
-        EXPECT_GE(bar->width(), 0);
+        EXPECT_GE(bar->rect.width(), 0);
     }
 }
 

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "native_interop/gdi_owners_win32.hpp"
+#include "panel/bar_labels.hpp"
+#include "panel/label_width_win32.hpp"
 #include "panel/panel_frame_win32.hpp"
 #include "platform/wide_win32.hpp"
 #include "png_file_win32.hpp"
@@ -77,6 +79,36 @@ std::vector<poller::UsageSnapshot> mixed_accounts() {
         {"claude-3", "a.very.long.address.that.needs.an.ellipsis@some-company.example.com", busy,
          Provider::Claude},
     };
+}
+
+// 24 accounts: mostly Claude with one or two model bars, every fourth Codex, two failed fetches.
+std::vector<poller::UsageSnapshot> many_accounts() {
+    std::vector<poller::UsageSnapshot> rows;
+    for (int i = 0; i < 24; ++i) {
+        const bool codex = i % 4 == 3;
+        poller::UsageData data;
+        data.five_hour = bar(7.0 + 13 * (i % 7), (1 + i % 5) * HOUR + 10 * MINUTE);
+        data.seven_day = bar(20.0 + 9 * (i % 9), (1 + i % 6) * DAY + 3 * HOUR);
+        if (!codex) {
+            data.model_bars.push_back({"Sonnet", bar(5.0 + 11 * (i % 8), 2 * DAY)});
+            if (i % 3 == 0) {
+                data.model_bars.push_back({"Opus", bar(3.0 + 7 * (i % 5), 2 * DAY)});
+            }
+        }
+        const std::string id = (codex ? "codex-" : "claude-") + std::to_string(i + 1);
+        std::optional<poller::UsageData> usage = data;
+        if (i == 9 || i == 17) {
+            usage.reset();
+        }
+        rows.push_back({id, id + "@example.com", usage, codex ? Provider::Codex : Provider::Claude});
+    }
+    return rows;
+}
+
+// The label column as the program measures it for the input's rows.
+void measure_labels(panel::PanelFrameInput& input) {
+    input.fit.label_column =
+        panel::measured_label_column(input.rows, input.language, input.dpi, panel::widest_label);
 }
 
 constexpr PanelTheme THEMES[] = {PanelTheme::MacVibrancy, PanelTheme::Win11Fluent, PanelTheme::HybridDark,
@@ -197,12 +229,27 @@ void panels(Gallery& gallery) {
             input.now = NOW;
             gallery.panel(std::string("panel-") + theme_name(theme) + "-empty" + suffix, input);
             input.rows = mixed_accounts();
+            measure_labels(input);
             for (const PanelLayout layout : LAYOUTS) {
                 input.layout = layout;
                 gallery.panel(std::string("panel-") + theme_name(theme) + "-" + layout_name(layout) + suffix,
                               input);
             }
         }
+    }
+}
+
+// Many accounts fitted to a small screen: the work area of 1366 × 768 with a 40-pixel taskbar.
+void many_accounts_on_a_small_screen(Gallery& gallery) {
+    panel::PanelFrameInput input;
+    input.theme = PanelTheme::HybridDark;
+    input.now = NOW;
+    input.rows = many_accounts();
+    input.fit.work = panel::Size{1366, 768 - 40};
+    measure_labels(input);
+    for (const PanelLayout layout : LAYOUTS) {
+        input.layout = layout;
+        gallery.panel(std::string("panel-24-accounts-1366x768-") + layout_name(layout) + ".png", input);
     }
 }
 
@@ -273,6 +320,7 @@ int main() {
     }
     Gallery gallery(folder);
     panels(gallery);
+    many_accounts_on_a_small_screen(gallery);
     pin_frames(gallery);
     tray_icons(gallery);
     CoUninitialize();
