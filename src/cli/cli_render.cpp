@@ -136,13 +136,9 @@ std::string status_text(const std::vector<poller::UsageSnapshot>& usage,
             width = std::max(width, width_of(row.label));
         }
         for (const auto& row : rows) {
-            std::string value = localization::format_usage_value(*row.bar, strings, now, to_local);
-            if (row.pace && row.pace->runs_out_at) {
-                if (auto runs_out = localization::run_out_text(*row.pace->runs_out_at, now, texts, to_local);
-                    !runs_out.empty()) {
-                    value += " \u00B7 " + runs_out;
-                }
-            }
+            const std::string value = localization::with_run_out(
+                localization::format_usage_value(*row.bar, strings, now, to_local), " \u00B7 ",
+                row.pace ? row.pace->runs_out_at : std::nullopt, now, texts, to_local);
             out +=
                 fmt::format("  {}{}  {}\n", row.label, std::string(width - width_of(row.label), ' '), value);
         }

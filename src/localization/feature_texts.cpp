@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace localization {
 namespace {
@@ -51,8 +52,8 @@ const FeatureTexts& feature_texts(Language language) noexcept {
 }
 
 std::string remaining_text(double used_percent, const FeatureTexts& texts) {
-    const double left = used_percent >= 100.0 ? 0.0 : 100.0 - used_percent;
-    return fmt::format(fmt::runtime(texts.percent_left), fmt::arg("percent", format_percent(left)));
+    return fmt::format(fmt::runtime(texts.percent_left),
+                       fmt::arg("percent", format_percent(shown_percent(used_percent, true))));
 }
 
 std::string format_remaining_value(const poller::UsageBar& window, const StringTable& strings,
@@ -62,6 +63,32 @@ std::string format_remaining_value(const poller::UsageBar& window, const StringT
     const std::string used = format_usage_value(window, strings, now, to_local);
     const std::string share = format_percent(window.percent);
     return remaining_text(window.percent, texts) + used.substr(std::min(share.size(), used.size()));
+}
+
+double shown_percent(double used_percent, bool show_remaining) noexcept {
+    if (!show_remaining || std::isnan(used_percent)) {
+        return used_percent;
+    }
+    return used_percent >= 100.0 ? 0.0 : 100.0 - used_percent;
+}
+
+std::string bar_value_text(const poller::UsageBar& window, const StringTable& strings, const FeatureTexts& texts,
+                           bool show_remaining, platform::FileTime now, LocalTimeConversion to_local) {
+    return show_remaining ? format_remaining_value(window, strings, texts, now, to_local)
+                          : format_usage_value(window, strings, now, to_local);
+}
+
+std::string with_run_out(std::string text, std::string_view separator,
+                         const std::optional<platform::FileTime>& runs_out, platform::FileTime now,
+                         const FeatureTexts& texts, LocalTimeConversion to_local) {
+    if (!runs_out) {
+        return text;
+    }
+    const std::string run_out = run_out_text(*runs_out, now, texts, to_local);
+    if (!run_out.empty()) {
+        text.append(separator).append(run_out);
+    }
+    return text;
 }
 
 std::string run_out_text(platform::FileTime runs_out, platform::FileTime now, const FeatureTexts& texts,

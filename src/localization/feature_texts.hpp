@@ -36,6 +36,20 @@ struct FeatureTexts {
                                                  const FeatureTexts& texts, platform::FileTime now,
                                                  LocalTimeConversion to_local = platform::to_local_time);
 
+// The share a bar or gauge fills: the used one, or what is left of it (never below 0).
+[[nodiscard]] double shown_percent(double used_percent, bool show_remaining) noexcept;
+
+// The value text of a bar as the user chose to see it: used ("37% · …") or remaining ("63% left · …").
+[[nodiscard]] std::string bar_value_text(const poller::UsageBar& window, const StringTable& strings,
+                                         const FeatureTexts& texts, bool show_remaining, platform::FileTime now,
+                                         LocalTimeConversion to_local = platform::to_local_time);
+
+// `text` followed by `separator` and "runs out 3:40pm" when there is a run-out, else `text` as it is.
+[[nodiscard]] std::string with_run_out(std::string text, std::string_view separator,
+                                       const std::optional<platform::FileTime>& runs_out, platform::FileTime now,
+                                       const FeatureTexts& texts,
+                                       LocalTimeConversion to_local = platform::to_local_time);
+
 // "runs out 3:40pm" in the value texts' time style; empty when the clock cannot be told.
 [[nodiscard]] std::string run_out_text(platform::FileTime runs_out, platform::FileTime now,
                                        const FeatureTexts& texts,
