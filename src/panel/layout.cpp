@@ -20,12 +20,13 @@ std::int32_t section_height(const PanelSection& section, std::uint32_t dpi) {
     return static_cast<std::int32_t>(std::min<std::int64_t>(height, INT32_MAX));
 }
 
-PanelSection make_section(bool is_claude, std::vector<poller::UsageSnapshot> rows, std::uint32_t dpi) {
+PanelSection make_section(bool is_claude, std::vector<poller::UsageSnapshot> rows, std::uint32_t dpi,
+                          bool with_run_out) {
     PanelSection section;
     section.title = is_claude ? "Claude" : "Codex";
     section.is_claude = is_claude;
     section.rows = std::move(rows);
-    section.width = column_width(dpi);
+    section.width = column_width(dpi, with_run_out);
     section.height = section_height(section, dpi);
     return section;
 }
@@ -36,10 +37,10 @@ std::int32_t bar_width(std::uint32_t dpi) noexcept {
     return 5 * state::scale_dip(1, dpi) + 5 * state::scale_dip(10, dpi) - state::scale_dip(1, dpi);
 }
 
-std::int32_t column_width(std::uint32_t dpi) noexcept {
+std::int32_t column_width(std::uint32_t dpi, bool with_run_out) noexcept {
     return 5 * state::scale_dip(1, dpi) + 5 * state::scale_dip(10, dpi) + state::scale_dip(4, dpi) +
            state::scale_dip(205, dpi) + state::scale_dip(28, dpi) + state::scale_dip(10, dpi) -
-           state::scale_dip(1, dpi);
+           state::scale_dip(1, dpi) + (with_run_out ? state::scale_dip(RUN_OUT_TEXT_DIPS, dpi) : 0);
 }
 
 std::int32_t content_left(std::uint32_t dpi) noexcept {
@@ -54,7 +55,8 @@ std::size_t bar_row_count(const poller::UsageSnapshot& row) noexcept {
 }
 
 std::vector<PanelSection> layout_sections(settings::PanelLayout layout,
-                                          const std::vector<poller::UsageSnapshot>& rows, std::uint32_t dpi) {
+                                          const std::vector<poller::UsageSnapshot>& rows, std::uint32_t dpi,
+                                          bool with_run_out) {
     std::vector<poller::UsageSnapshot> claude;
     std::vector<poller::UsageSnapshot> codex;
     for (const auto& row : rows) {
@@ -64,17 +66,17 @@ std::vector<PanelSection> layout_sections(settings::PanelLayout layout,
     std::vector<PanelSection> sections;
     if (layout == settings::PanelLayout::Horizontal) {
         for (auto& row : claude) {
-            sections.push_back(make_section(true, {std::move(row)}, dpi));
+            sections.push_back(make_section(true, {std::move(row)}, dpi, with_run_out));
         }
         for (auto& row : codex) {
-            sections.push_back(make_section(false, {std::move(row)}, dpi));
+            sections.push_back(make_section(false, {std::move(row)}, dpi, with_run_out));
         }
     } else {
         if (!claude.empty()) {
-            sections.push_back(make_section(true, std::move(claude), dpi));
+            sections.push_back(make_section(true, std::move(claude), dpi, with_run_out));
         }
         if (!codex.empty()) {
-            sections.push_back(make_section(false, std::move(codex), dpi));
+            sections.push_back(make_section(false, std::move(codex), dpi, with_run_out));
         }
     }
 
@@ -114,8 +116,8 @@ Size panel_size(const std::vector<PanelSection>& sections, std::uint32_t dpi) {
 }
 
 Size panel_size(settings::PanelLayout layout, const std::vector<poller::UsageSnapshot>& rows,
-                std::uint32_t dpi) {
-    return panel_size(layout_sections(layout, rows, dpi), dpi);
+                std::uint32_t dpi, bool with_run_out) {
+    return panel_size(layout_sections(layout, rows, dpi, with_run_out), dpi);
 }
 
 std::int32_t bar_fill_width(double percent, std::int32_t bar_width_px, std::int32_t bar_height_px) noexcept {

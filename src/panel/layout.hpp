@@ -32,8 +32,11 @@ struct Size {
 // Width of the bar track: 5·s(1) + 5·s(10) − s(1), 54 px at 96 DPI.
 [[nodiscard]] std::int32_t bar_width(std::uint32_t dpi) noexcept;
 
-// Label column, gap, bar, gap and value text: 301 px at 96 DPI.
-[[nodiscard]] std::int32_t column_width(std::uint32_t dpi) noexcept;
+// Room the value column gains while pace is shown, for " · runs out 12/25 Thu 12:40pm".
+inline constexpr std::int64_t RUN_OUT_TEXT_DIPS = 160;
+
+// Label column, gap, bar, gap and value text: 301 px at 96 DPI (more `with_run_out`).
+[[nodiscard]] std::int32_t column_width(std::uint32_t dpi, bool with_run_out = false) noexcept;
 
 // Left edge of the content (s(3) + s(10)); section x values are relative to it.
 [[nodiscard]] std::int32_t content_left(std::uint32_t dpi) noexcept;
@@ -44,11 +47,11 @@ struct Size {
 
 [[nodiscard]] std::vector<PanelSection> layout_sections(settings::PanelLayout layout,
                                                         const std::vector<poller::UsageSnapshot>& rows,
-                                                        std::uint32_t dpi);
+                                                        std::uint32_t dpi, bool with_run_out = false);
 
 // The whole panel; 322 × 40 px at 96 DPI with no rows.
 [[nodiscard]] Size panel_size(settings::PanelLayout layout, const std::vector<poller::UsageSnapshot>& rows,
-                              std::uint32_t dpi);
+                              std::uint32_t dpi, bool with_run_out = false);
 [[nodiscard]] Size panel_size(const std::vector<PanelSection>& sections, std::uint32_t dpi);
 
 // Width of a bar's fill: none at 0 % or below, else round(p × bar / 100) with p limited to

@@ -8,7 +8,7 @@ Size panel_size(std::uint32_t dpi, state::StateSlot& slot) {
     if (!guard) {
         return panel_size(settings::PanelLayout::Columns, no_rows, dpi);
     }
-    return panel_size(guard->panel_layout, guard->usage ? *guard->usage : no_rows, dpi);
+    return panel_size(guard->panel_layout, guard->usage ? *guard->usage : no_rows, dpi, guard->show_pace);
 }
 
 }  // namespace panel
