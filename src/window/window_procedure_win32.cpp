@@ -14,6 +14,7 @@
 #include "state/ui_values.hpp"
 #include "window/background_work_win32.hpp"
 #include "window/countdown_schedule.hpp"
+#include "window/notices_win32.hpp"
 #include "window/panel_visibility_win32.hpp"
 #include "window/ui_parts_win32.hpp"
 #include "window/window_messages.hpp"
@@ -208,6 +209,7 @@ LRESULT on_usage_updated(HWND hwnd) {
     }
     schedule_countdown(hwnd);
     sync_tray(hwnd);
+    show_due_notices(hwnd);
     return 0;
 }
 
