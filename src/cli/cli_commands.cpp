@@ -146,10 +146,11 @@ int run_status(const Arguments& arguments, const Session& session, std::ostream&
     auto usage = poll_and_cache(slot, session);
     std::erase_if(usage, [&](const poller::UsageSnapshot& entry) { return !wanted(entry.account_id); });
     if (arguments.json) {
-        out << status_json(usage);
+        out << status_json(usage, session.now());
     } else {
         const auto language = localization::drawn_language(initial.effective_language);
-        out << status_text(usage, localization::string_table(language), session.now());
+        out << status_text(usage, localization::string_table(language), localization::feature_texts(language),
+                           session.now());
         if (usage.empty()) {
             err << fmt::format("no accounts in {}\n", display(session.settings_path));
         }

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <nlohmann/json.hpp>
 
+#include "localization/feature_texts.hpp"
+#include "poller/pace.hpp"
 #include "settings/settings_load.hpp"
 #include "text/path_text.hpp"
 
@@ -32,10 +34,22 @@ Date civil_from_days(std::int64_t days) {
     return {static_cast<std::int64_t>(yoe) + era * 400 + (month <= 2 ? 1 : 0), month, day};
 }
 
-ordered_json bar_json(const poller::UsageBar& bar) {
+ordered_json pace_json(const std::optional<poller::Pace>& pace) {
+    if (!pace) {
+        return nullptr;
+    }
+    ordered_json out = ordered_json::object();
+    out["expected_percent"] = pace->expected_percent;
+    out["runs_out_at"] =
+        pace->runs_out_at ? ordered_json(rfc3339_utc(*pace->runs_out_at)) : ordered_json(nullptr);
+    return out;
+}
+
+ordered_json bar_json(const poller::UsageBar& bar, const std::optional<poller::Pace>& pace) {
     ordered_json out = ordered_json::object();
     out["percent"] = bar.percent;
     out["resets_at"] = bar.resets_at ? ordered_json(rfc3339_utc(*bar.resets_at)) : ordered_json(nullptr);
+    out["pace"] = pace_json(pace);
     return out;
 }
 
@@ -62,7 +76,7 @@ std::string rfc3339_utc(platform::FileTime instant) {
                        rest % 3600 / 60, rest % 60);
 }
 
-std::string status_json(const std::vector<poller::UsageSnapshot>& usage) {
+std::string status_json(const std::vector<poller::UsageSnapshot>& usage, platform::FileTime now) {
     ordered_json accounts = ordered_json::array();
     for (const auto& entry : usage) {
         ordered_json account = ordered_json::object();
@@ -70,8 +84,12 @@ std::string status_json(const std::vector<poller::UsageSnapshot>& usage) {
         account["provider"] = accounts::provider_json_name(entry.provider);
         account["label"] = entry.label ? ordered_json(*entry.label) : ordered_json(nullptr);
         account["ok"] = entry.usage.has_value();
-        account["five_hour"] = entry.usage ? bar_json(entry.usage->five_hour) : ordered_json(nullptr);
-        account["seven_day"] = entry.usage ? bar_json(entry.usage->seven_day) : ordered_json(nullptr);
+        account["five_hour"] =
+            entry.usage ? bar_json(entry.usage->five_hour, poller::five_hour_pace(*entry.usage, now))
+                        : nullptr;
+        account["seven_day"] =
+            entry.usage ? bar_json(entry.usage->seven_day, poller::seven_day_pace(*entry.usage, now))
+                        : nullptr;
         ordered_json models = ordered_json::array();
         if (entry.usage) {
             for (const auto& model : entry.usage->model_bars) {
@@ -80,6 +98,7 @@ std::string status_json(const std::vector<poller::UsageSnapshot>& usage) {
                 bar["percent"] = model.bar.percent;
                 bar["resets_at"] = model.bar.resets_at ? ordered_json(rfc3339_utc(*model.bar.resets_at))
                                                        : ordered_json(nullptr);
+                bar["pace"] = pace_json(poller::model_pace(model, now));
                 models.push_back(std::move(bar));
             }
         }
@@ -91,8 +110,8 @@ std::string status_json(const std::vector<poller::UsageSnapshot>& usage) {
 }
 
 std::string status_text(const std::vector<poller::UsageSnapshot>& usage,
-                        const localization::StringTable& strings, platform::FileTime now,
-                        localization::LocalTimeConversion to_local) {
+                        const localization::StringTable& strings, const localization::FeatureTexts& texts,
+                        platform::FileTime now, localization::LocalTimeConversion to_local) {
     std::string out;
     for (const auto& entry : usage) {
         const std::string_view provider = entry.provider == accounts::Provider::Claude
@@ -103,18 +122,26 @@ std::string status_text(const std::vector<poller::UsageSnapshot>& usage,
             out += "  (unavailable)\n";
             continue;
         }
-        std::vector<std::pair<std::string_view, const poller::UsageBar*>> rows = {
-            {"5h", &entry.usage->five_hour}, {"7d", &entry.usage->seven_day}};
+        struct Row {
+            std::string_view label;
+            const poller::UsageBar* bar;
+            std::optional<poller::Pace> pace;
+        };
+        std::vector<Row> rows = {{"5h", &entry.usage->five_hour, poller::five_hour_pace(*entry.usage, now)},
+                                 {"7d", &entry.usage->seven_day, poller::seven_day_pace(*entry.usage, now)}};
         for (const auto& model : entry.usage->model_bars) {
-            rows.emplace_back(model.label, &model.bar);
+            rows.push_back({model.label, &model.bar, poller::model_pace(model, now)});
         }
         std::size_t width = 0;
         for (const auto& row : rows) {
-            width = std::max(width, width_of(row.first));
+            width = std::max(width, width_of(row.label));
         }
-        for (const auto& [label, bar] : rows) {
-            out += fmt::format("  {}{}  {}\n", label, std::string(width - width_of(label), ' '),
-                               localization::format_usage_value(*bar, strings, now, to_local));
+        for (const auto& row : rows) {
+            const std::string value = localization::with_run_out(
+                localization::format_usage_value(*row.bar, strings, now, to_local), " \u00B7 ",
+                row.pace ? row.pace->runs_out_at : std::nullopt, now, texts, to_local);
+            out +=
+                fmt::format("  {}{}  {}\n", row.label, std::string(width - width_of(row.label), ' '), value);
         }
     }
     return out;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "accounts/account.hpp"
+#include "localization/feature_texts.hpp"
 #include "localization/string_table.hpp"
 #include "localization/value_format.hpp"
 #include "platform/clock.hpp"
@@ -19,13 +20,17 @@ namespace cli {
 [[nodiscard]] std::string rfc3339_utc(platform::FileTime instant);
 
 // An array, in account order, two-space indented, ending in a line feed. Instants only, no
-// countdowns, so the same readings print the same text on every system.
-[[nodiscard]] std::string status_json(const std::vector<poller::UsageSnapshot>& usage);
+// countdowns, so the same readings print the same text on every system. Every bar has a "pace":
+// {"expected_percent", "runs_out_at"} at `now`, or null without a reset time.
+[[nodiscard]] std::string status_json(const std::vector<poller::UsageSnapshot>& usage,
+                                      platform::FileTime now);
 
 // One block per account: the provider name and label, then one line per bar ("5h", "7d", model
-// labels) with the value text, or "(unavailable)" for an account that could not be read.
+// labels) with the value text and, for a bar ahead of pace, its run-out ("runs out 3:40pm"), or
+// "(unavailable)" for an account that could not be read.
 [[nodiscard]] std::string status_text(const std::vector<poller::UsageSnapshot>& usage,
-                                      const localization::StringTable& strings, platform::FileTime now,
+                                      const localization::StringTable& strings,
+                                      const localization::FeatureTexts& texts, platform::FileTime now,
                                       localization::LocalTimeConversion to_local = platform::to_local_time);
 
 // One line per account, in list order: id, provider, e-mail (or "-") and folder in columns two

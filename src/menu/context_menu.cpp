@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "localization/feature_texts.hpp"
 #include "localization/string_table.hpp"
 
 namespace menu {
@@ -55,6 +56,7 @@ std::string account_entry_text(const accounts::Account& account) {
 
 std::vector<MenuEntry> build_context_menu(const MenuInput& input) {
     const localization::StringTable& strings = localization::string_table(input.language);
+    const localization::FeatureTexts& texts = localization::feature_texts(input.language);
     const std::size_t shown = std::min(input.accounts.size(), MAX_MENU_ACCOUNTS);
 
     std::vector<MenuEntry> account_entries = {command("Add Claude account", CMD_ADD_CLAUDE),
@@ -86,6 +88,9 @@ std::vector<MenuEntry> build_context_menu(const MenuInput& input) {
                                        CMD_THEME_BASE, static_cast<int>(input.panel_theme))),
         submenu("Layout", choices({"Columns (by provider)", "Vertical stack", "Horizontal row"},
                                   CMD_LAYOUT_BASE, static_cast<int>(input.panel_layout))),
+        command(std::string(texts.notifications), CMD_NOTIFICATIONS, input.notifications),
+        command(std::string(texts.show_pace), CMD_SHOW_PACE, input.show_pace),
+        command(std::string(texts.show_remaining), CMD_SHOW_REMAINING, input.show_remaining),
         command(std::string(strings.start_with_windows), CMD_START_WITH_WINDOWS, input.autostart),
     };
 

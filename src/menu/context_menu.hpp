@@ -37,6 +37,9 @@ struct MenuInput {
     bool panel_on_tray_hover = true;
     bool panel_on_corner_hover = false;
     bool autostart = false;  // the Run entry exists
+    bool notifications = true;
+    bool show_pace = false;
+    bool show_remaining = false;
     std::vector<accounts::Account> accounts;
     std::optional<std::vector<std::string>> tray_accounts;
 };

@@ -47,7 +47,21 @@ constexpr Block BLOCKS[] = {
     {CMD_RELOGIN_BASE, ACCOUNT_BLOCK, CommandKind::Relogin},
     {CMD_REMOVE_BASE, ACCOUNT_BLOCK, CommandKind::Remove},
     {CMD_TRAY_ACCOUNT_BASE, ACCOUNT_BLOCK, CommandKind::TrayAccount},
+    {CMD_NOTIFICATIONS, 1, CommandKind::Notifications},
+    {CMD_SHOW_PACE, 1, CommandKind::ShowPace},
+    {CMD_SHOW_REMAINING, 1, CommandKind::ShowRemaining},
 };
+
+// Off silences both notices; on brings both back, near-limit at its usual share.
+void toggle_notifications(state::AppState& state) {
+    if (notifications_on(state)) {
+        state.notify_near_limit = 0;
+        state.notify_reset = false;
+    } else {
+        state.notify_near_limit = settings::DEFAULT_NOTIFY_NEAR_LIMIT;
+        state.notify_reset = true;
+    }
+}
 
 CommandEffects saved() {
     CommandEffects effects;
@@ -56,6 +70,10 @@ CommandEffects saved() {
 }
 
 }  // namespace
+
+bool notifications_on(const state::AppState& state) noexcept {
+    return state.notify_near_limit != 0 || state.notify_reset;
+}
 
 std::optional<Command> decode_command(std::uint32_t id) noexcept {
     for (const Block& block : BLOCKS) {
@@ -149,6 +167,20 @@ CommandEffects apply_command(state::AppState* state, const Command& command) {
             effects.account_task = AccountTask{
                 command.kind == CommandKind::Relogin ? AccountOperation::Relogin : AccountOperation::Remove,
                 account->provider, *account};
+            break;
+        }
+        case CommandKind::Notifications:
+            toggle_notifications(*state);
+            effects = saved();
+            break;
+        case CommandKind::ShowPace:
+        case CommandKind::ShowRemaining: {
+            bool& shown = command.kind == CommandKind::ShowPace ? state->show_pace : state->show_remaining;
+            shown = !shown;
+            effects = saved();
+            effects.reposition_if_visible = true;  // the value column changes width
+            effects.render = true;
+            effects.sync_tray = true;
             break;
         }
         default:

@@ -25,6 +25,9 @@ enum class CommandKind {
     Relogin,      // index: account number
     Remove,       // index: account number
     TrayAccount,  // index: account number
+    Notifications,
+    ShowPace,
+    ShowRemaining,
 };
 
 struct Command {
@@ -71,6 +74,9 @@ struct CommandEffects {
 
     friend bool operator==(const CommandEffects&, const CommandEffects&) = default;
 };
+
+// The "Notifications" entry is checked while either notice is on.
+[[nodiscard]] bool notifications_on(const state::AppState& state) noexcept;
 
 // Applies a command to the state (null when start-up has not filled the slot yet: settings and
 // account commands then do nothing). The caller holds the state lock while this runs and

@@ -1,5 +1,7 @@
 #include "menu/menu_input.hpp"
 
+#include "menu/menu_command.hpp"
+
 namespace menu {
 
 MenuInput menu_input(const state::AppState& state, bool autostart) {
@@ -12,6 +14,9 @@ MenuInput menu_input(const state::AppState& state, bool autostart) {
     input.panel_on_tray_hover = state.panel_on_tray_hover;
     input.panel_on_corner_hover = state.panel_on_corner_hover;
     input.autostart = autostart;
+    input.notifications = notifications_on(state);
+    input.show_pace = state.show_pace;
+    input.show_remaining = state.show_remaining;
     input.accounts = state.accounts;
     input.tray_accounts = state.tray_accounts;
     return input;

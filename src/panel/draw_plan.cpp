@@ -2,9 +2,12 @@
 
 #include <algorithm>
 
+#include "localization/feature_texts.hpp"
 #include "localization/more_accounts.hpp"
 #include "localization/string_table.hpp"
+#include "panel/pace_tick.hpp"
 #include "panel/panel_metrics.hpp"
+#include "poller/pace.hpp"
 #include "state/dpi.hpp"
 
 namespace panel {
@@ -92,8 +95,11 @@ struct Planner {
     }
 
     // Label, track, fill and value text of one usage window; returns the top of the next row.
-    std::int32_t bar_row(std::string_view label, const poller::UsageBar& bar, bool is_claude, std::int32_t x0,
-                         std::int32_t y) const {
+    std::int32_t bar_row(std::string_view label, const poller::UsageBar& bar, platform::FileTime window_length,
+                         bool is_claude, std::int32_t x0, std::int32_t y) const {
+        const localization::FeatureTexts& texts = localization::feature_texts(input.language);
+        const std::optional<poller::Pace> pace =
+            input.show_pace ? poller::pace_of(bar, window_length, input.now) : std::nullopt;
         const std::int32_t row_height = s(m::BAR_ROW_HEIGHT);
         text(std::string(label), {x0, y, x0 + label_column, y + row_height}, palette.muted_text);
         const std::int32_t bx = x0 + label_column + s(m::LABEL_BAR_GAP);
@@ -102,14 +108,22 @@ struct Planner {
         const std::int32_t ty = y + (row_height - bh) / 2;
         const std::int32_t radius = std::max(bh / 2, 1);
         out.emplace_back(RoundedRect{{bx, ty, bx + bw, ty + bh}, radius, palette.bar_track});
-        if (const std::int32_t fill = bar_fill_width(bar.percent, bw, bh); fill > 0) {
+        const double shown = localization::shown_percent(bar.percent, input.show_remaining);
+        if (const std::int32_t fill = bar_fill_width(shown, bw, bh); fill > 0) {
             out.emplace_back(RoundedRect{{bx, ty, bx + fill, ty + bh},
                                          radius,
                                          is_claude ? palette.claude_accent : palette.codex_accent});
         }
+        if (pace) {
+            out.emplace_back(FillRect{pace_tick({bx, ty, bx + bw, ty + bh}, pace->expected_percent, s(1)),
+                                      palette.value_text});
+        }
         const std::int32_t vx = bx + bw + s(m::BAR_VALUE_GAP);
-        text(localization::format_usage_value(bar, strings, input.now, to_local),
-             {vx, y, vx + s(m::VALUE_COLUMN), y + row_height}, palette.value_text);
+        const std::int32_t value_width = s(m::VALUE_COLUMN) + (input.show_pace ? s(RUN_OUT_TEXT_DIPS) : 0);
+        text(localization::with_run_out(
+                 localization::bar_value_text(bar, strings, texts, input.show_remaining, input.now, to_local),
+                 " \u00B7 ", pace ? pace->runs_out_at : std::nullopt, input.now, texts, to_local),
+             {vx, y, vx + value_width, y + row_height}, palette.value_text);
         return y + row_height + s(m::BAR_ROW_GAP);
     }
 
@@ -130,11 +144,11 @@ struct Planner {
                 y += s(m::BAR_ROW_HEIGHT) + s(m::BAR_ROW_GAP);
                 continue;
             }
-            y = bar_row(strings.window_5h, row.usage->five_hour, section.is_claude, x0, y);
-            y = bar_row(strings.window_7d, row.usage->seven_day, section.is_claude, x0, y);
+            y = bar_row(strings.window_5h, row.usage->five_hour, poller::FIVE_HOUR_WINDOW, section.is_claude, x0, y);
+            y = bar_row(strings.window_7d, row.usage->seven_day, poller::SEVEN_DAY_WINDOW, section.is_claude, x0, y);
             if (row.provider == accounts::Provider::Claude) {
                 for (const poller::ModelBar& model : row.usage->model_bars) {
-                    y = bar_row(model.label, model.bar, section.is_claude, x0, y);
+                    y = bar_row(model.label, model.bar, poller::SEVEN_DAY_WINDOW, section.is_claude, x0, y);
                 }
             }
         }
@@ -161,7 +175,9 @@ DrawPlan build_draw_plan(const PanelFrameInput& input, const PinGeometry& pin_ge
     DrawPlan plan;
     plan.palette = palette_for(input.theme);
     const auto s = [&input](std::int64_t dips) { return state::scale_dip(dips, input.dpi); };
-    const FittedPanel fitted = fit_panel(input.layout, input.rows, input.dpi, input.fit);
+    PanelFit fit = input.fit;
+    fit.with_run_out = input.show_pace;
+    const FittedPanel fitted = fit_panel(input.layout, input.rows, input.dpi, fit);
     const std::vector<PanelSection>& sections = fitted.sections;
     plan.size = fitted.size;
     plan.corner_px = s(plan.palette.corner_radius);
@@ -169,8 +185,8 @@ DrawPlan build_draw_plan(const PanelFrameInput& input, const PinGeometry& pin_ge
     const std::int32_t w = plan.size.width;
     const std::int32_t h = plan.size.height;
     // Border, headers, separators and pin, and for each account its label and four bar rows of
-    // four commands at most: the list is never moved while it grows.
-    plan.commands.reserve(8 + input.rows.size() * 18);
+    // five commands at most (with the pace tick): the list is never moved while it grows.
+    plan.commands.reserve(8 + input.rows.size() * 22);
 
     if (plan.palette.border) {
         plan.commands.emplace_back(

@@ -34,6 +34,8 @@ struct PanelFrameInput {
     bool pinned = false;
     std::optional<state::PinAnimation> pin_animation;
     platform::FileTime now = 0;  // for the value texts and the pin animation
+    bool show_pace = false;       // a tick at the expected share, the run-out after the value text
+    bool show_remaining = false;  // bars fill, and value texts say, the share left
 };
 
 enum class FontKind { Text, Header };

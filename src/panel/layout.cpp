@@ -261,10 +261,10 @@ std::int32_t label_column_width(std::uint32_t dpi, std::int32_t measured) noexce
     return std::max(measured, state::scale_dip(m::LABEL_COLUMN_MIN, dpi));
 }
 
-std::int32_t column_width(std::uint32_t dpi, std::int32_t label_column) noexcept {
+std::int32_t column_width(std::uint32_t dpi, std::int32_t label_column, bool with_run_out) noexcept {
     const Scale s{dpi};
     return narrow(Length{label_column_width(dpi, label_column)} + s(m::LABEL_BAR_GAP) + bar_width(dpi) +
-                  s(m::BAR_VALUE_GAP) + s(m::VALUE_COLUMN));
+                  s(m::BAR_VALUE_GAP) + s(m::VALUE_COLUMN) + (with_run_out ? s(RUN_OUT_TEXT_DIPS) : 0));
 }
 
 std::int32_t content_left(std::uint32_t dpi) noexcept {
@@ -285,7 +285,7 @@ std::size_t bar_row_count(const poller::UsageSnapshot& row) noexcept {
 FittedPanel fit_panel(settings::PanelLayout layout, const std::vector<poller::UsageSnapshot>& rows,
                       std::uint32_t dpi, const PanelFit& fit) {
     const Scale s{dpi};
-    const std::int32_t column = column_width(dpi, fit.label_column);
+    const std::int32_t column = column_width(dpi, fit.label_column, fit.with_run_out);
     Length avail_width = UNBOUNDED;
     Length avail_height = UNBOUNDED;
     if (fit.work) {
@@ -305,8 +305,11 @@ FittedPanel fit_panel(settings::PanelLayout layout, const std::vector<poller::Us
 }
 
 std::vector<PanelSection> layout_sections(settings::PanelLayout layout,
-                                          const std::vector<poller::UsageSnapshot>& rows, std::uint32_t dpi) {
-    return fit_panel(layout, rows, dpi, {}).sections;
+                                          const std::vector<poller::UsageSnapshot>& rows, std::uint32_t dpi,
+                                          bool with_run_out) {
+    PanelFit fit;
+    fit.with_run_out = with_run_out;
+    return fit_panel(layout, rows, dpi, fit).sections;
 }
 
 Size panel_size(const std::vector<PanelSection>& sections, std::uint32_t dpi) {

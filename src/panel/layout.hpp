@@ -38,6 +38,7 @@ struct Size {
 struct PanelFit {
     std::optional<Size> work;
     std::int32_t label_column = 0;
+    bool with_run_out = false;  // pace shown: the value column holds the run-out time too
 
     friend bool operator==(const PanelFit&, const PanelFit&) = default;
 };
@@ -58,8 +59,13 @@ struct FittedPanel {
 // The label column in pixels: the measured width, at least s(28).
 [[nodiscard]] std::int32_t label_column_width(std::uint32_t dpi, std::int32_t measured) noexcept;
 
-// Label column, gap, bar, gap and value text: 301 px at 96 DPI with the narrowest label column.
-[[nodiscard]] std::int32_t column_width(std::uint32_t dpi, std::int32_t label_column = 0) noexcept;
+// Room the value column gains while pace is shown, for " · runs out 12/25 Thu 12:40pm".
+inline constexpr std::int64_t RUN_OUT_TEXT_DIPS = 160;
+
+// Label column, gap, bar, gap and value text: 301 px at 96 DPI with the narrowest label column
+// (more `with_run_out`).
+[[nodiscard]] std::int32_t column_width(std::uint32_t dpi, std::int32_t label_column = 0,
+                                        bool with_run_out = false) noexcept;
 
 // Left edge of the content (s(3) + s(10)); section x values are relative to it.
 [[nodiscard]] std::int32_t content_left(std::uint32_t dpi) noexcept;
@@ -80,7 +86,7 @@ struct FittedPanel {
 // The same without a work area and with the narrowest label column.
 [[nodiscard]] std::vector<PanelSection> layout_sections(settings::PanelLayout layout,
                                                         const std::vector<poller::UsageSnapshot>& rows,
-                                                        std::uint32_t dpi);
+                                                        std::uint32_t dpi, bool with_run_out = false);
 
 // The whole panel; 322 × 40 px at 96 DPI with no rows.
 [[nodiscard]] Size panel_size(settings::PanelLayout layout, const std::vector<poller::UsageSnapshot>& rows,

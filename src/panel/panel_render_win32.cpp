@@ -32,6 +32,8 @@ std::optional<std::pair<HWND, PanelFrameInput>> copy_inputs() {
         input.theme = guard->panel_theme;
         input.layout = guard->panel_layout;
         input.pinned = guard->pinned;
+        input.show_pace = guard->show_pace;
+        input.show_remaining = guard->show_remaining;
     }
     // Its own lock, never held with the state lock.
     input.pin_animation = state::ui_values().pin_animation.get();

@@ -20,6 +20,11 @@ enum class PanelLayout { Columns, Vertical, Horizontal };
 
 inline constexpr std::uint32_t DEFAULT_POLL_INTERVAL_MS = 60000;
 
+// The near-limit notice share: 0 turns it off, else a whole percentage in this range.
+inline constexpr std::uint8_t DEFAULT_NOTIFY_NEAR_LIMIT = 90;
+inline constexpr std::uint8_t NOTIFY_NEAR_LIMIT_MIN = 50;
+inline constexpr std::uint8_t NOTIFY_NEAR_LIMIT_MAX = 100;
+
 // The language codes the program writes, in the order of the language indexes 0-9.
 inline constexpr std::array<std::string_view, 10> LANGUAGE_CODES = {"en", "nl", "es",    "fr", "de",
                                                                     "ja", "ko", "zh-TW", "ru", "pt-BR"};
@@ -39,6 +44,10 @@ struct SettingsFile {
     PanelLayout panel_layout = PanelLayout::Columns;
     std::optional<std::vector<std::string>> tray_accounts;  // absent: the default tray selection
     std::vector<accounts::Account> accounts;
+    std::uint8_t notify_near_limit = DEFAULT_NOTIFY_NEAR_LIMIT;
+    bool notify_reset = true;
+    bool show_pace = false;
+    bool show_remaining = false;
 
     friend bool operator==(const SettingsFile&, const SettingsFile&) = default;
 };

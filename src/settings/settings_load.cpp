@@ -35,6 +35,16 @@ Error read_optional_string(const Json& value, std::string_view key, std::optiona
     return std::nullopt;
 }
 
+Error read_near_limit(const Json& value, std::uint8_t& out) {
+    const auto v = strict_json::as_u32(value);
+    if (!v || (*v != 0 && (*v < NOTIFY_NEAR_LIMIT_MIN || *v > NOTIFY_NEAR_LIMIT_MAX))) {
+        return fmt::format("notify_near_limit must be 0 or an integer from {} to {}", NOTIFY_NEAR_LIMIT_MIN,
+                           NOTIFY_NEAR_LIMIT_MAX);
+    }
+    out = static_cast<std::uint8_t>(*v);
+    return std::nullopt;
+}
+
 template <typename Enum, typename FromName>
 Error read_enum(const Json& value, std::string_view what, FromName from_name, Enum& out) {
     const auto tag = strict_json::enum_tag(value);
@@ -119,6 +129,10 @@ Error read_member(std::size_t index, const Json& value, SettingsFile& out) {
         case 11: return read_enum(value, "panel layout", panel_layout_from_json, out.panel_layout);
         case 12: return read_tray_accounts(value, out.tray_accounts);
         case 13: return read_accounts(value, out.accounts);
+        case 14: return read_near_limit(value, out.notify_near_limit);
+        case 15: return read_bool(value, key, out.notify_reset);
+        case 16: return read_bool(value, key, out.show_pace);
+        case 17: return read_bool(value, key, out.show_remaining);
         default: return std::string("unknown member");
     }
 }

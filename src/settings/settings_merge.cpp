@@ -58,6 +58,10 @@ SettingsFile merge_settings(const SettingsFile& base, const SettingsFile& ours, 
     take_changed(merged.hot_corner, base.hot_corner, ours.hot_corner);
     take_changed(merged.panel_layout, base.panel_layout, ours.panel_layout);
     take_changed(merged.tray_accounts, base.tray_accounts, ours.tray_accounts);
+    take_changed(merged.notify_near_limit, base.notify_near_limit, ours.notify_near_limit);
+    take_changed(merged.notify_reset, base.notify_reset, ours.notify_reset);
+    take_changed(merged.show_pace, base.show_pace, ours.show_pace);
+    take_changed(merged.show_remaining, base.show_remaining, ours.show_remaining);
     merged.accounts = merge_accounts(base.accounts, ours.accounts, std::move(merged.accounts));
     return merged;
 }

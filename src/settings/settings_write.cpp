@@ -76,6 +76,10 @@ std::variant<std::string, EncodeError> encode_settings(const SettingsFile& setti
         }
         out["accounts"] = std::move(list);
     }
+    out["notify_near_limit"] = settings.notify_near_limit;
+    out["notify_reset"] = settings.notify_reset;
+    out["show_pace"] = settings.show_pace;
+    out["show_remaining"] = settings.show_remaining;
     try {
         return out.dump(2);
     } catch (const nlohmann::json::exception& ex) {

@@ -13,7 +13,8 @@
 namespace settings {
 
 // The file's text: members in declaration order, two-space indentation, no final line feed;
-// `language` and `tray_accounts` only when set, `accounts` only when not empty, never
+// `language` and `tray_accounts` only when set, `accounts` only when not empty, the notice and display
+// switches after them, never
 // `display_mode`. Fails (with the reason) when an account directory is not valid text.
 struct EncodeError {
     std::string reason;

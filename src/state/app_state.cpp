@@ -23,6 +23,10 @@ AppState state_from_settings(const settings::SettingsFile& file, LanguageIndex l
     s.panel_layout = file.panel_layout;
     s.panel_theme = file.panel_theme;
     s.hot_corner = file.hot_corner;
+    s.notify_near_limit = file.notify_near_limit;
+    s.notify_reset = file.notify_reset;
+    s.show_pace = file.show_pace;
+    s.show_remaining = file.show_remaining;
     s.language = language;
     s.effective_language = effective_language;
     s.settings_base = file;

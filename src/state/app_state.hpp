@@ -61,6 +61,10 @@ struct AppState {
     settings::PanelLayout panel_layout = settings::PanelLayout::Columns;
     settings::PanelTheme panel_theme = settings::PanelTheme::HybridDark;
     settings::TrayCorner hot_corner = settings::TrayCorner::TopLeft;
+    std::uint8_t notify_near_limit = settings::DEFAULT_NOTIFY_NEAR_LIMIT;  // 0: off
+    bool notify_reset = true;
+    bool show_pace = false;
+    bool show_remaining = false;
     LanguageIndex language = FOLLOW_SYSTEM_LANGUAGE;
     LanguageIndex effective_language = 0;
     // The settings file found at start did not load: the next save copies it aside first.

@@ -27,6 +27,10 @@ settings::SettingsFile settings_from_state(const AppState& state) {
     file.panel_layout = state.panel_layout;
     file.tray_accounts = state.tray_accounts;
     file.accounts = state.accounts;
+    file.notify_near_limit = state.notify_near_limit;
+    file.notify_reset = state.notify_reset;
+    file.show_pace = state.show_pace;
+    file.show_remaining = state.show_remaining;
     return file;
 }
 

@@ -33,6 +33,10 @@ bool take_in_settings(AppState& state, const settings::SettingsFile& file) {
     state.pinned = file.pinned;
     state.hot_corner = file.hot_corner;
     state.panel_layout = file.panel_layout;
+    state.notify_near_limit = file.notify_near_limit;
+    state.notify_reset = file.notify_reset;
+    state.show_pace = file.show_pace;
+    state.show_remaining = file.show_remaining;
     if (file.language != language_before) {
         const auto setting = localization::language_setting(
             file.language ? std::optional<std::string_view>(*file.language) : std::nullopt);

@@ -14,6 +14,7 @@ TrayInput tray_input(const state::AppState& state) {
     input.tray_metric = state.tray_metric;
     input.panel_theme = state.panel_theme;
     input.language = localization::drawn_language(state.effective_language);
+    input.show_remaining = state.show_remaining;
     return input;
 }
 

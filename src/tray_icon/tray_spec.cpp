@@ -6,7 +6,9 @@
 #include <limits>
 #include <unordered_set>
 
+#include "localization/feature_texts.hpp"
 #include "localization/string_table.hpp"
+#include "poller/pace.hpp"
 
 namespace tray_icon {
 namespace {
@@ -141,10 +143,17 @@ std::vector<TrayIconSpec> build_tray_specs(const TrayInput& input, platform::Fil
                     spec.two_bars = true;
                     break;
             }
-            spec.tooltip = localization::usage_tooltip(
-                provider, account_label(account),
-                localization::format_usage_value(data.five_hour, strings, now, to_local),
-                localization::format_usage_value(data.seven_day, strings, now, to_local));
+            spec.primary = localization::shown_percent(spec.primary, input.show_remaining);
+            if (spec.two_bars) {
+                spec.secondary = localization::shown_percent(spec.secondary, input.show_remaining);
+            }
+            const auto& texts = localization::feature_texts(input.language);
+            spec.tooltip = localization::with_run_out(
+                localization::usage_tooltip(
+                    provider, account_label(account),
+                    localization::bar_value_text(data.five_hour, strings, texts, input.show_remaining, now, to_local),
+                    localization::bar_value_text(data.seven_day, strings, texts, input.show_remaining, now, to_local)),
+                " | ", poller::earliest_run_out(data, now), now, texts, to_local);
         } else {
             spec.tooltip = localization::account_tooltip(provider, account_label(account));
         }

@@ -65,6 +65,7 @@ struct TrayInput {
     settings::TrayMetric tray_metric = settings::TrayMetric::Both;
     settings::PanelTheme panel_theme = settings::PanelTheme::HybridDark;
     localization::Language language = localization::Language::English;
+    bool show_remaining = false;  // gauges fill, and tooltips say, the share left
 };
 
 // One spec per tray account, or the placeholder when there is none.

@@ -16,6 +16,7 @@
 #include "state/ui_values.hpp"
 #include "window/background_work_win32.hpp"
 #include "window/countdown_schedule.hpp"
+#include "window/notices_win32.hpp"
 #include "window/panel_visibility_win32.hpp"
 #include "window/repoll_plan.hpp"
 #include "window/settings_watch_win32.hpp"
@@ -251,6 +252,7 @@ LRESULT on_usage_updated(HWND hwnd) {
     schedule_countdown(hwnd);
     sync_tray(hwnd);
     follow_settings(hwnd);
+    show_due_notices(hwnd);
     return 0;
 }
 

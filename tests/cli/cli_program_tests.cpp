@@ -30,22 +30,35 @@ TEST_F(CliProgram, StatusJsonListsEveryAccountAndExitsThreeWhenOneFailed) {
     "ok": true,
     "five_hour": {
       "percent": 12.5,
-      "resets_at": "2026-01-01T05:00:00Z"
+      "resets_at": "2026-01-01T05:00:00Z",
+      "pace": {
+        "expected_percent": 100.0,
+        "runs_out_at": null
+      }
     },
     "seven_day": {
       "percent": 40.0,
-      "resets_at": "2026-01-05T00:00:00Z"
+      "resets_at": "2026-01-05T00:00:00Z",
+      "pace": {
+        "expected_percent": 100.0,
+        "runs_out_at": null
+      }
     },
     "model_bars": [
       {
         "label": "Sonnet",
         "percent": 30.5,
-        "resets_at": "2026-01-06T00:00:00Z"
+        "resets_at": "2026-01-06T00:00:00Z",
+        "pace": {
+          "expected_percent": 100.0,
+          "runs_out_at": null
+        }
       },
       {
         "label": "Opus",
         "percent": 3.0,
-        "resets_at": null
+        "resets_at": null,
+        "pace": null
       }
     ]
   },
@@ -56,11 +69,19 @@ TEST_F(CliProgram, StatusJsonListsEveryAccountAndExitsThreeWhenOneFailed) {
     "ok": true,
     "five_hour": {
       "percent": 55.0,
-      "resets_at": "2026-01-01T04:00:00Z"
+      "resets_at": "2026-01-01T04:00:00Z",
+      "pace": {
+        "expected_percent": 100.0,
+        "runs_out_at": null
+      }
     },
     "seven_day": {
       "percent": 5.25,
-      "resets_at": "2026-01-07T15:33:20Z"
+      "resets_at": "2026-01-07T15:33:20Z",
+      "pace": {
+        "expected_percent": 100.0,
+        "runs_out_at": null
+      }
     },
     "model_bars": []
   },
@@ -124,6 +145,8 @@ TEST_F(CliProgram, SettingsPrintsTheFileInTheFormTheProgramSaves) {
                        {"panel_theme", {{"win11-fluent", nullptr}}},
                        {"display_mode", "corner-hover"},
                        {"something_newer", {1, 2}},
+                       {"notify_near_limit", 80},
+                       {"show_remaining", true},
                        {"accounts", nlohmann::json::array({account("claude-1", "claude", dir, nullptr, 0)})}}
             .dump());
 
@@ -149,7 +172,11 @@ TEST_F(CliProgram, SettingsPrintsTheFileInTheFormTheProgramSaves) {
       "email": null,
       "order": 0
     }
-  ]
+  ],
+  "notify_near_limit": 80,
+  "notify_reset": true,
+  "show_pace": false,
+  "show_remaining": true
 }
 )");
     EXPECT_EQ(result.err, "");

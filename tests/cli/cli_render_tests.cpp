@@ -60,7 +60,7 @@ const std::vector<UsageSnapshot> SAMPLE = {
 };
 
 TEST(StatusJson, KeepsAccountOrderKeyOrderAndNumbersAsStored) {
-    EXPECT_EQ(cli::status_json(SAMPLE), R"([
+    EXPECT_EQ(cli::status_json(SAMPLE, at(1767225600)), R"([
   {
     "account_id": "claude-1",
     "provider": "claude",
@@ -68,22 +68,35 @@ TEST(StatusJson, KeepsAccountOrderKeyOrderAndNumbersAsStored) {
     "ok": true,
     "five_hour": {
       "percent": 12.5,
-      "resets_at": "2026-01-01T05:00:00Z"
+      "resets_at": "2026-01-01T05:00:00Z",
+      "pace": {
+        "expected_percent": 0.0,
+        "runs_out_at": null
+      }
     },
     "seven_day": {
       "percent": 40.0,
-      "resets_at": "2026-01-05T00:00:00Z"
+      "resets_at": "2026-01-05T00:00:00Z",
+      "pace": {
+        "expected_percent": 42.857142857142854,
+        "runs_out_at": null
+      }
     },
     "model_bars": [
       {
         "label": "Sonnet",
         "percent": 30.5,
-        "resets_at": "2026-01-06T00:00:00Z"
+        "resets_at": "2026-01-06T00:00:00Z",
+        "pace": {
+          "expected_percent": 28.571428571428573,
+          "runs_out_at": "2026-01-05T13:22:37Z"
+        }
       },
       {
         "label": "Opus",
         "percent": 3.0,
-        "resets_at": null
+        "resets_at": null,
+        "pace": null
       }
     ]
   },
@@ -94,11 +107,16 @@ TEST(StatusJson, KeepsAccountOrderKeyOrderAndNumbersAsStored) {
     "ok": true,
     "five_hour": {
       "percent": 104.2,
-      "resets_at": "2025-12-31T23:59:59Z"
+      "resets_at": "2025-12-31T23:59:59Z",
+      "pace": {
+        "expected_percent": 100.0,
+        "runs_out_at": null
+      }
     },
     "seven_day": {
       "percent": 0.0,
-      "resets_at": null
+      "resets_at": null,
+      "pace": null
     },
     "model_bars": []
   },
@@ -113,27 +131,28 @@ TEST(StatusJson, KeepsAccountOrderKeyOrderAndNumbersAsStored) {
   }
 ]
 )");
-    EXPECT_EQ(cli::status_json({}), "[]\n");
+    EXPECT_EQ(cli::status_json({}, at(1767225600)), "[]\n");
 }
 
 TEST(StatusText, OneBlockPerAccountWithAlignedBarLabels) {
     const platform::FileTime now = at(1767225600);  // 2026-01-01T00:00:00Z
-    EXPECT_EQ(
-        cli::status_text(SAMPLE, localization::string_table(localization::Language::English), now, utc_zone),
-        "Claude Code \xC2\xB7 one@example.com\n"
-        "  5h      12% \xC2\xB7 5h (5am)\n"
-        "  7d      40% \xC2\xB7 4d (1/5 Mon 12am)\n"
-        "  Sonnet  30% \xC2\xB7 5d (1/6 Tue 12am)\n"
-        "  Opus    3%\n"
-        "Codex \xC2\xB7 codex-1\n"
-        "  5h  104% \xC2\xB7 now\n"
-        "  7d  0%\n"
-        "Codex \xC2\xB7 gone@example.com\n"
-        "  (unavailable)\n");
+    EXPECT_EQ(cli::status_text(SAMPLE, localization::string_table(localization::Language::English),
+                               localization::feature_texts(localization::Language::English), now, utc_zone),
+              "Claude Code \xC2\xB7 one@example.com\n"
+              "  5h      12% \xC2\xB7 5h (5am)\n"
+              "  7d      40% \xC2\xB7 4d (1/5 Mon 12am)\n"
+              "  Sonnet  30% \xC2\xB7 5d (1/6 Tue 12am) \xC2\xB7 runs out 1/5 Mon 1:22pm\n"
+              "  Opus    3%\n"
+              "Codex \xC2\xB7 codex-1\n"
+              "  5h  104% \xC2\xB7 now\n"
+              "  7d  0%\n"
+              "Codex \xC2\xB7 gone@example.com\n"
+              "  (unavailable)\n");
     // The units follow the language; the provider names too where a language has its own.
     const std::vector<UsageSnapshot> one = {SAMPLE[0]};
     const std::string german =
-        cli::status_text(one, localization::string_table(localization::Language::German), now, utc_zone);
+        cli::status_text(one, localization::string_table(localization::Language::German),
+                         localization::feature_texts(localization::Language::German), now, utc_zone);
     EXPECT_NE(german.find("  7d      40% \xC2\xB7 4T (1/5 Mon 12am)\n"), std::string::npos) << german;
 }
 

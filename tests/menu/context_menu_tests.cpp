@@ -43,6 +43,7 @@ TEST(ContextMenu, FullTreeWithAccountsAndCurrentSettings) {
     input.panel_on_tray_hover = false;
     input.panel_on_corner_hover = true;
     input.autostart = true;
+    input.show_remaining = true;
     input.accounts = {account("claude-1", Provider::Claude, "me@example.com"),
                       account("codex-1", Provider::Codex)};
     input.tray_accounts = std::vector<std::string>{"codex-1"};
@@ -81,6 +82,9 @@ TEST(ContextMenu, FullTreeWithAccountsAndCurrentSettings) {
               "    Columns (by provider) (130)\n"
               "    [x] Vertical stack (131)\n"
               "    Horizontal row (132)\n"
+              "  [x] Notifications (140)\n"
+              "  Show pace (141)\n"
+              "  [x] Show remaining (142)\n"
               "  [x] Start with Windows (20)\n"
               "--\n"
               "Exit (2)\n"
@@ -113,6 +117,7 @@ TEST(ContextMenu, NoAccountsAndKoreanTexts) {
     EXPECT_EQ(root[3].text, "종료");
     EXPECT_EQ(root[1].children.back().text, "Windows 시작 시 자동 실행");
     EXPECT_EQ(root[1].children[0].text, "Panel on tray hover") << "other entries stay English";
+    EXPECT_EQ(root[1].children[7].text, "알림");
     const MenuEntry& tray = root[1].children[4];
     EXPECT_EQ(tray.text, "Tray accounts");
     EXPECT_EQ(tray.kind, MenuEntry::Kind::Submenu);

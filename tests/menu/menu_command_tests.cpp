@@ -25,13 +25,14 @@ TEST(DecodeCommand, EveryBlockAndTheIdentifiersAroundIt) {
         {130, {K::PanelLayout, 0}}, {132, {K::PanelLayout, 2}},     {200, {K::Relogin, 0}},
         {263, {K::Relogin, 63}},    {300, {K::Remove, 0}},          {363, {K::Remove, 63}},
         {400, {K::TrayAccount, 0}}, {463, {K::TrayAccount, 63}},
+        {140, {K::Notifications, 0}}, {141, {K::ShowPace, 0}}, {142, {K::ShowRemaining, 0}},
     };
     for (const auto& [id, command] : known) {
         EXPECT_EQ(menu::decode_command(id), command) << id;
         EXPECT_EQ(menu::command_id(command), id);
     }
     for (std::uint32_t id :
-         {0u, 1u, 3u, 72u, 79u, 84u, 93u, 112u, 119u, 124u, 133u, 199u, 264u, 364u, 464u, 0xFFFFu}) {
+         {0u, 1u, 3u, 72u, 79u, 84u, 93u, 112u, 119u, 124u, 133u, 139u, 143u, 199u, 264u, 364u, 464u, 0xFFFFu}) {
         EXPECT_EQ(menu::decode_command(id), std::nullopt) << id;
     }
 }
@@ -103,6 +104,13 @@ TEST(ApplyCommand, ChangesTheStateAndNamesTheFollowUps) {
         {200 + 3, std::nullopt, gone, [](AppState&) {}},
         {300 + 7, std::nullopt, gone, [](AppState&) {}},
         {85, std::nullopt, CommandEffects{}, [](AppState&) {}},
+        {140, std::nullopt, save_only,
+         [](AppState& s) {
+             s.notify_near_limit = 0;
+             s.notify_reset = false;
+         }},
+        {141, std::nullopt, effects(true, true, true, true), [](AppState& s) { s.show_pace = true; }},
+        {142, std::nullopt, effects(true, true, true, true), [](AppState& s) { s.show_remaining = true; }},
     };
     for (const Case& c : cases) {
         AppState actual = three_accounts();
@@ -112,6 +120,25 @@ TEST(ApplyCommand, ChangesTheStateAndNamesTheFollowUps) {
         EXPECT_EQ(menu::apply_command_id(&actual, c.id), c.effects) << c.id;
         EXPECT_EQ(state::settings_from_state(actual), state::settings_from_state(expected)) << c.id;
         EXPECT_EQ(actual.tray_accounts.has_value(), expected.tray_accounts.has_value()) << c.id;
+    }
+}
+
+TEST(ApplyCommand, NotificationsTurnBothNoticesOffOrBothOn) {
+    struct Case {
+        std::uint8_t near_limit;
+        bool reset;
+        std::uint8_t near_limit_after;
+        bool reset_after;
+    };
+    const Case cases[] = {{90, true, 0, false}, {75, false, 0, false}, {0, true, 0, false}, {0, false, 90, true}};
+    for (const Case& c : cases) {
+        AppState state;
+        state.notify_near_limit = c.near_limit;
+        state.notify_reset = c.reset;
+        EXPECT_EQ(menu::menu_input(state, false).notifications, c.near_limit != 0 || c.reset);
+        (void)menu::apply_command_id(&state, menu::CMD_NOTIFICATIONS);
+        EXPECT_EQ(state.notify_near_limit, c.near_limit_after) << int(c.near_limit);
+        EXPECT_EQ(state.notify_reset, c.reset_after) << int(c.near_limit);
     }
 }
 

@@ -195,6 +195,49 @@ TEST(DrawPlan, FollowsTheFitItIsGiven) {
     }
 }
 
+TEST(DrawPlan, PaceTicksRunOutAndRemainingShares) {
+    const panel::PanelPalette p = panel::palette_for(PanelTheme::HybridDark);
+    struct Case {
+        bool pace, remaining;
+        std::vector<panel::FillRect> ticks;
+        std::int32_t five_fill;
+        const char* five_text;
+        const char* seven_text;
+        std::int32_t extra_width;
+    };
+    // 5h at 80 % with 2h 5m of 5h left: 58 % of the window gone, full at 6:30am.
+    const Case cases[] = {
+        {false, false, {}, 43, "80% · 2h 5m (7:51am)", "62%", 0},
+        {true, false, {{{83, 55, 84, 62}, p.value_text}}, 43, "80% · 2h 5m (7:51am) · runs out 6:30am", "62%", 160},
+        {false, true, {}, 11, "20% left · 2h 5m (7:51am)", "38% left", 0},
+        {true, true, {{{83, 55, 84, 62}, p.value_text}}, 11, "20% left · 2h 5m (7:51am) · runs out 6:30am",
+         "38% left", 160},
+    };
+    const DrawPlan plain = plan_of({claude("claude-1", 80)});
+    for (const auto& c : cases) {
+        PanelFrameInput input;
+        input.rows = {claude("claude-1", 80)};
+        input.now = NOW;
+        input.show_pace = c.pace;
+        input.show_remaining = c.remaining;
+        const DrawPlan plan = panel::build_draw_plan(input, panel::DEFAULT_PIN_GEOMETRY, utc);
+        std::vector<panel::FillRect> ticks = all<panel::FillRect>(plan);
+        EXPECT_EQ(ticks, c.ticks) << c.five_text;
+        const auto shapes = all<panel::RoundedRect>(plan);
+        ASSERT_GE(shapes.size(), 3u);
+        EXPECT_EQ(shapes[2].rect.width(), c.five_fill) << c.five_text;
+        const auto items = texts(plan);
+        ASSERT_GE(items.size(), 6u);
+        EXPECT_EQ(items[3].text, c.five_text);
+        EXPECT_EQ(items[3].rect.right, 314 + c.extra_width);
+        EXPECT_EQ(items[5].text, c.seven_text);
+        EXPECT_EQ(plan.size.width, plain.size.width + c.extra_width);
+        panel::PanelFit fit;
+        fit.with_run_out = c.pace;
+        EXPECT_EQ(panel::panel_size(PanelLayout::Columns, input.rows, 96, fit), plan.size);
+    }
+}
+
 TEST(DrawPlan, FailedAccountAndThemesWithoutDots) {
     const DrawPlan plan = plan_of({failed("claude-2")}, PanelLayout::Columns, PanelTheme::MacVibrancy);
     const panel::PanelPalette p = panel::palette_for(PanelTheme::MacVibrancy);

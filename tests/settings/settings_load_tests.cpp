@@ -61,6 +61,15 @@ TEST(DecodeSettings, EveryInvalidFormIsRefusedWhole) {
         std::string(R"({"accounts": [)") + ACCOUNT + R"(, {"id": "x", "provider": "Claude", "dir": "d"}]})",
         R"([0, 60000, null, true, "hybrid-dark", "both", true, false, false, null, "top-left", "columns", null, [], 1])",
         R"([0.5])",
+        R"({"notify_near_limit": 49})",
+        R"({"notify_near_limit": 101})",
+        R"({"notify_near_limit": 1})",
+        R"({"notify_near_limit": 90.5})",
+        R"({"notify_near_limit": "90"})",
+        R"({"notify_near_limit": -90})",
+        R"({"notify_reset": 0})",
+        R"({"show_pace": "true"})",
+        R"({"show_remaining": null})",
     };
     for (const auto& text : invalid) {
         EXPECT_FALSE(rule_broken(text).empty()) << text;
@@ -99,6 +108,30 @@ TEST(DecodeSettings, ReadsEveryMemberOfACompleteFile) {
     EXPECT_EQ(s.tray_accounts, std::vector<std::string>{"codex-1"});
     ASSERT_EQ(s.accounts.size(), 1u);
     EXPECT_EQ(s.accounts[0].id, "claude-1");
+}
+
+TEST(DecodeSettings, ReadsTheNoticeAndDisplaySwitches) {
+    struct Case {
+        const char* text;
+        std::uint8_t near_limit;
+        bool notify_reset, show_pace, show_remaining;
+    };
+    const Case cases[] = {
+        {"{}", 90, true, false, false},
+        {R"({"notify_near_limit": 0})", 0, true, false, false},
+        {R"({"notify_near_limit": 50, "notify_reset": false})", 50, false, false, false},
+        {R"({"notify_near_limit": 100, "show_pace": true, "show_remaining": true})", 100, true, true, true},
+        {R"([0, 60000, null, true, "hybrid-dark", "both", true, false, false, null, "top-left", "columns",
+             null, [], 75, false, true, false])",
+         75, false, true, false},
+    };
+    for (const auto& c : cases) {
+        const SettingsFile s = decoded(c.text);
+        EXPECT_EQ(s.notify_near_limit, c.near_limit) << c.text;
+        EXPECT_EQ(s.notify_reset, c.notify_reset) << c.text;
+        EXPECT_EQ(s.show_pace, c.show_pace) << c.text;
+        EXPECT_EQ(s.show_remaining, c.show_remaining) << c.text;
+    }
 }
 
 TEST(DecodeSettings, AcceptsTheOtherWrittenForms) {

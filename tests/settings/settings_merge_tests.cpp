@@ -76,6 +76,27 @@ TEST(MergeSettings, KeepsEachWritersOwnChange) {
     }
 }
 
+// Every member this process changed is written as ours: a member the merge forgets would silently
+// undo the user's choice at the next save.
+TEST(MergeSettings, TakesEveryMemberThisProcessChanged) {
+    SettingsFile ours = with({account("claude-1")}, settings::PanelTheme::MacVibrancy);
+    ours.tray_offset = 3;
+    ours.language = "de";
+    ours.widget_visible = false;
+    ours.tray_metric = settings::TrayMetric::SevenDay;
+    ours.panel_on_tray_hover = false;
+    ours.panel_on_corner_hover = true;
+    ours.pinned = true;
+    ours.hot_corner = settings::TrayCorner::BottomRight;
+    ours.panel_layout = settings::PanelLayout::Horizontal;
+    ours.tray_accounts = std::vector<std::string>{"claude-1"};
+    ours.notify_near_limit = 75;
+    ours.notify_reset = false;
+    ours.show_pace = true;
+    ours.show_remaining = true;
+    EXPECT_EQ(settings::merge_settings(SettingsFile{}, ours, SettingsFile{}), ours);
+}
+
 TEST(MergeSettings, AReloginOfOursReplacesTheEntryInPlace) {
     const SettingsFile base = with({account("claude-1"), account("claude-2")});
     const SettingsFile ours = with({account("claude-1"), account("claude-2", "new@example.com")});

@@ -33,7 +33,11 @@ TEST(EncodeSettings, WritesTheDefaultsWithoutOptionalMembers) {
               "  \"panel_on_corner_hover\": false,\n"
               "  \"pinned\": false,\n"
               "  \"hot_corner\": \"top-left\",\n"
-              "  \"panel_layout\": \"columns\"\n"
+              "  \"panel_layout\": \"columns\",\n"
+              "  \"notify_near_limit\": 90,\n"
+              "  \"notify_reset\": true,\n"
+              "  \"show_pace\": false,\n"
+              "  \"show_remaining\": false\n"
               "}");
 }
 
@@ -74,7 +78,11 @@ TEST(EncodeSettings, WritesSetMembersInDeclarationOrderAndNeverDisplayMode) {
               "      \"email\": null,\n"
               "      \"order\": 1\n"
               "    }\n"
-              "  ]\n"
+              "  ],\n"
+              "  \"notify_near_limit\": 90,\n"
+              "  \"notify_reset\": true,\n"
+              "  \"show_pace\": false,\n"
+              "  \"show_remaining\": false\n"
               "}");
 }
 
@@ -92,6 +100,10 @@ TEST(EncodeSettings, WhatIsWrittenLoadsBackTheSame) {
     s.hot_corner = settings::TrayCorner::BottomLeft;
     s.panel_layout = settings::PanelLayout::Vertical;
     s.tray_accounts = std::vector<std::string>{"claude-2", "codex-1"};
+    s.notify_near_limit = 0;
+    s.notify_reset = false;
+    s.show_pace = true;
+    s.show_remaining = true;
     s.accounts.push_back(Account{"claude-2", Provider::Claude,
                                  test_support::utf8_path(std::string("C:/") + NON_ASCII), "\"q\"@x", 9});
     const auto back = settings::decode_settings(encoded(s));

@@ -120,6 +120,44 @@ TEST(TraySpecs, MetricPicksTheBarsWhileTheTooltipListsBoth) {
     EXPECT_EQ(specs[1].tooltip, "Codex \u2014 codex-2 | 5h: 12% | 7d: 40% \u00B7 1m");
 }
 
+// Every instant reads as 3:40pm on the same day.
+std::optional<platform::LocalTime> twenty_to_four(platform::FileTime) noexcept {
+    return platform::LocalTime{2027, 1, 15, 5, 15, 40, 0};
+}
+
+TEST(TraySpecs, RemainingSharesFillTheGaugesAndTheTooltipNamesTheRunOut) {
+    constexpr platform::FileTime HOUR = 3600 * platform::FILETIME_TICKS_PER_SECOND;
+    tray_icon::TrayInput input;
+    input.accounts = {account("claude-1", Provider::Claude)};
+    auto usage = reading("claude-1", Provider::Claude, 90, 80);
+    usage.usage->five_hour.resets_at = NOW + 3 * HOUR;  // 2 of 5 hours gone at 90 %: ahead of pace
+    input.usage = {usage};
+    struct Case {
+        bool remaining;
+        settings::TrayMetric metric;
+        double primary, secondary;
+        const char* tooltip;
+    };
+    const Case cases[] = {
+        {false, settings::TrayMetric::Both, 90, 80,
+         "Claude Code — claude-1 | 5h: 90% · 3h (3:40pm) | 7d: 80% · 1m (3:40pm) | runs out 3:40pm"},
+        {true, settings::TrayMetric::Both, 10, 20,
+         "Claude Code — claude-1 | 5h: 10% left · 3h (3:40pm) | 7d: 20% left · 1m (3:40pm) | runs out "
+         "3:40pm"},
+        {true, settings::TrayMetric::SevenDay, 20, 0, nullptr},
+    };
+    for (const Case& c : cases) {
+        input.show_remaining = c.remaining;
+        input.tray_metric = c.metric;
+        const auto specs = tray_icon::build_tray_specs(input, NOW, twenty_to_four);
+        EXPECT_EQ(specs[0].primary, c.primary);
+        EXPECT_EQ(specs[0].secondary, c.secondary);
+        if (c.tooltip != nullptr) {
+            EXPECT_EQ(specs[0].tooltip, c.tooltip);
+        }
+    }
+}
+
 TEST(TraySpecs, NoReadingAndNoAccounts) {
     tray_icon::TrayInput input;
     input.accounts = {account("claude-1", Provider::Claude)};

@@ -603,3 +603,57 @@ TEST_F(GaugeletProgram, ARightClickOnThePanelOpensTheMenu) {
 }
 
 }  // namespace
+
+// How often `text` occurs in the log.
+std::size_t occurrences(const std::string& log, const std::string& text) {
+    std::size_t count = 0;
+    for (auto at = log.find(text); at != std::string::npos; at = log.find(text, at + text.size())) {
+        ++count;
+    }
+    return count;
+}
+
+TEST_F(GaugeletProgram, OneNearLimitAndOneResetNoticeOverSeveralPolls) {
+    write_settings({{"accounts", {codex_account("codex-1", 0)}}});
+    // Two polls in a window at 95-96 %, then three in the next window at 4 %.
+    const std::int64_t reset = unix_now() + 3600;
+    std::atomic<int> answered{0};
+    server_.route("GET", CODEX_USAGE, [&answered, reset](const test_http::SeenRequest&) {
+        const int n = ++answered;
+        const bool first_window = n <= 2;
+        const std::int64_t five_hour_reset = first_window ? reset : reset + 5 * 3600;
+        return Reply{200,
+                     {},
+                     nlohmann::json{
+                         {"rate_limit",
+                          {{"primary_window",
+                            {{"used_percent", first_window ? 95 + n - 1 : 4}, {"reset_at", five_hour_reset}}},
+                           {"secondary_window", {{"used_percent", 20}, {"reset_at", reset + 6 * 86400}}}}}}
+                         .dump()};
+    });
+    const HWND hwnd = launch();
+    ASSERT_NE(hwnd, nullptr);
+    // Each poll ends in one tray synchronisation, and the notices follow it at once; the poll
+    // timer's message asks for the next poll.
+    for (int poll = 1; poll <= 6; ++poll) {
+        ASSERT_TRUE(e2e::wait_until([&] { return answered.load() >= poll; }, 30s)) << poll;
+        ASSERT_TRUE(e2e::wait_until(
+            [&] {
+                return occurrences(driver_->log(), "tray sync: 1 icons, uids=[8193]") >=
+                       std::size_t(poll) + 1;
+            },
+            30s))
+            << driver_->log();
+        PostMessageW(hwnd, WM_TIMER, 1, 0);
+    }
+    const std::string log = driver_->log();
+    EXPECT_EQ(occurrences(log, "notice: "), 2u) << log;
+    EXPECT_EQ(occurrences(log, "notice: codex-1 5h near-limit\n"), 1u) << log;
+    EXPECT_EQ(occurrences(log, "notice: codex-1 5h reset\n"), 1u) << log;
+    EXPECT_LT(log.find("notice: codex-1 5h near-limit"), log.find("notice: codex-1 5h reset"));
+    // The windows are remembered beside the settings for the next start.
+    const auto memory =
+        nlohmann::json::parse(test_support::read_text(root_.path() / "Quotavane" / "notices.json"));
+    ASSERT_EQ(memory["windows"].size(), 1u) << memory.dump();
+    EXPECT_EQ(memory["windows"][0]["reset_decided"], true);
+}

@@ -253,6 +253,35 @@ void many_accounts_on_a_small_screen(Gallery& gallery) {
     }
 }
 
+// A Claude account ahead of pace on its five-hour and weekly bars, and a Codex account.
+std::vector<poller::UsageSnapshot> pace_accounts() {
+    poller::UsageData claude;
+    claude.five_hour = bar(72, 2 * HOUR + 56 * MINUTE);
+    claude.seven_day = bar(62.5, 3 * DAY + 14 * HOUR);
+    claude.model_bars = {{"Opus", bar(18, 3 * DAY + 14 * HOUR)}, {"Sonnet", bar(44, 3 * DAY + 14 * HOUR)}};
+    poller::UsageData codex;
+    codex.five_hour = bar(9, 5 * HOUR + 56 * MINUTE);
+    codex.seven_day = bar(41, 4 * DAY + 15 * HOUR);
+    return {{"claude-1", "dev@example.com", claude, Provider::Claude},
+            {"codex-1", "work@example.com", codex, Provider::Codex}};
+}
+
+// The pace ticks with run-out times, and the remaining shares, in the dark and light themes.
+void pace_and_remaining(Gallery& gallery) {
+    for (const PanelTheme theme : {PanelTheme::HybridDark, PanelTheme::HybridLight}) {
+        panel::PanelFrameInput input;
+        input.theme = theme;
+        input.now = NOW;
+        input.rows = pace_accounts();
+        measure_labels(input);
+        input.show_pace = true;
+        gallery.panel(std::string("panel-") + theme_name(theme) + "-pace.png", input);
+        input.show_pace = false;
+        input.show_remaining = true;
+        gallery.panel(std::string("panel-") + theme_name(theme) + "-remaining.png", input);
+    }
+}
+
 void pin_frames(Gallery& gallery) {
     for (const FileTime ms : {0u, 115u, 172u, 230u, 305u}) {
         panel::PanelFrameInput input;
@@ -321,6 +350,7 @@ int main() {
     Gallery gallery(folder);
     panels(gallery);
     many_accounts_on_a_small_screen(gallery);
+    pace_and_remaining(gallery);
     pin_frames(gallery);
     tray_icons(gallery);
     CoUninitialize();
