@@ -52,12 +52,12 @@ bool take_in_settings(AppState& state, const settings::SettingsFile& file) {
     return accounts_changed;
 }
 
-ReloadOutcome reload_settings(StateSlot& slot, const std::filesystem::path& path,
-                              const settings::LoadOutcome& file) {
+ReloadOutcome reload_settings(StateSlot& slot, const std::filesystem::path& path) {
     const auto guard = slot.lock();
     if (!guard) {
         return {};
     }
+    const settings::LoadOutcome file = settings::read_settings_file(path);
     switch (file.status) {
         case settings::FileStatus::Missing:
         case settings::FileStatus::Unreadable:

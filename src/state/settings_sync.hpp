@@ -26,9 +26,10 @@ struct ReloadOutcome {
     bool accounts_changed = false;
 };
 
-// What the file read just now means for the running program. A change of ours that no save got
-// into the file yet stays in the state and is still written by the next save.
-ReloadOutcome reload_settings(StateSlot& slot, const std::filesystem::path& path,
-                              const settings::LoadOutcome& file);
+// Reads the file and says what it means for the running program. The file is read under the
+// state lock, which every save holds across its write, so a save of ours never falls between the
+// read and the comparison. A change of ours that no save got into the file yet stays in the state
+// and is still written by the next save.
+ReloadOutcome reload_settings(StateSlot& slot, const std::filesystem::path& path);
 
 }  // namespace state

@@ -79,8 +79,7 @@ void start_settings_watch(HWND hwnd, const std::filesystem::path& settings_path)
 LRESULT on_settings_changed(HWND hwnd) noexcept {
     try {
         const auto path = settings::settings_path();
-        const auto outcome =
-            state::reload_settings(state::app_state(), path, settings::read_settings_file(path));
+        const auto outcome = state::reload_settings(state::app_state(), path);
         if (outcome.result == state::ReloadResult::TakenIn) {
             refresh_theme();
             render();

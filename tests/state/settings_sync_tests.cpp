@@ -62,9 +62,7 @@ TEST_F(TwoWriters, TheProgramsNextSaveKeepsTheAccountTheCliAdded) {
 }
 
 TEST_F(TwoWriters, AReloadSaysWhatTheFileMeansForTheRunningProgram) {
-    const auto reload = [&] {
-        return state::reload_settings(program, path, settings::read_settings_file(path));
-    };
+    const auto reload = [&] { return state::reload_settings(program, path); };
 
     EXPECT_EQ(reload().result, state::ReloadResult::Unchanged) << "nothing changed since start";
 
@@ -96,7 +94,7 @@ TEST_F(TwoWriters, ARemovalByTheCliTakesTheAccountAndItsReadingsAway) {
         poller::UsageSnapshot{"claude-1", std::nullopt, std::nullopt, Provider::Claude}};
     cli.lock()->accounts.clear();
     ASSERT_FALSE(state::save_settings(cli, path));
-    const auto reload = state::reload_settings(program, path, settings::read_settings_file(path));
+    const auto reload = state::reload_settings(program, path);
     EXPECT_TRUE(reload.accounts_changed);
     const auto guard = program.lock();
     EXPECT_TRUE(guard->accounts.empty());

@@ -10,6 +10,7 @@
 #include "fake_tool_support.hpp"
 #include "native_interop/system_settings_win32.hpp"
 #include "platform/environment.hpp"
+#include "platform/file_io.hpp"
 #include "support/temp_folder.hpp"
 #include "text/path_text.hpp"
 
@@ -109,11 +110,12 @@ bool Driver::wait_for_log(const std::string& text, std::chrono::milliseconds lim
 }
 
 nlohmann::json Driver::settings() const {
-    std::error_code ec;
-    if (!std::filesystem::exists(settings_file(), ec)) {
+    // Read as the program reads it, sharing the file with a save that replaces it at that moment.
+    const auto text = platform::read_file(settings_file());
+    if (!std::holds_alternative<std::string>(text)) {
         return nullptr;
     }
-    return nlohmann::json::parse(test_support::read_text(settings_file()), nullptr, false);
+    return nlohmann::json::parse(std::get<std::string>(text), nullptr, false);
 }
 
 namespace {
