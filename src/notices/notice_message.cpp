@@ -25,11 +25,16 @@ NoticeMessage notice_message(const Notice& notice, localization::Language langua
 }
 
 std::optional<std::uint32_t> notice_icon(std::string_view account_id,
+                                         const std::vector<std::string_view>& icon_ids,
                                          const std::vector<std::uint32_t>& shown_uids) {
     if (shown_uids.empty()) {
         return std::nullopt;
     }
-    const std::uint32_t own = tray_icon::tray_uid(account_id);
+    const auto at = std::find(icon_ids.begin(), icon_ids.end(), account_id);
+    if (at == icon_ids.end()) {
+        return shown_uids.front();
+    }
+    const std::uint32_t own = tray_icon::tray_uids(icon_ids)[static_cast<std::size_t>(at - icon_ids.begin())];
     return std::find(shown_uids.begin(), shown_uids.end(), own) != shown_uids.end() ? own
                                                                                     : shown_uids.front();
 }

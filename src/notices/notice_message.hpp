@@ -22,7 +22,9 @@ struct NoticeMessage {
                                            platform::FileTime now);
 
 // The account's own tray icon when it is shown, else the first icon shown; nothing without icons.
+// `icon_ids` are the accounts that have an icon, in tray order, so the uids follow the tray's rule.
 [[nodiscard]] std::optional<std::uint32_t> notice_icon(std::string_view account_id,
+                                                       const std::vector<std::string_view>& icon_ids,
                                                        const std::vector<std::uint32_t>& shown_uids);
 
 }  // namespace notices

@@ -39,6 +39,7 @@ void show_due_notices(HWND hwnd) noexcept {
         std::vector<poller::UsageSnapshot> usage;
         notices::NoticeSwitches switches;
         localization::Language language = localization::Language::English;
+        std::vector<std::string> icon_ids;
         {
             const auto held = state::app_state().lock();
             if (!held || !held->has_polled || !held->usage) {
@@ -47,7 +48,12 @@ void show_due_notices(HWND hwnd) noexcept {
             usage = *held->usage;
             switches = {held->notify_near_limit, held->notify_reset};
             language = localization::drawn_language(held->effective_language);
+            for (const auto& account :
+                 tray_icon::tray_account_selection(held->accounts, held->tray_accounts)) {
+                icon_ids.push_back(account.id);
+            }
         }
+        const std::vector<std::string_view> icon_views(icon_ids.begin(), icon_ids.end());
         const auto path = notices::memory_path_beside(settings::settings_path());
         notices::NoticeMemory& memory = memory_from_file(path);
         const platform::FileTime now = platform::precise_now();
@@ -60,7 +66,8 @@ void show_due_notices(HWND hwnd) noexcept {
         }
         for (const notices::Notice& notice : decision.notices) {
             const auto message = notices::notice_message(notice, language, now);
-            const auto uid = notices::notice_icon(notice.account_id, tray_icon::previous_tray_uids());
+            const auto uid =
+                notices::notice_icon(notice.account_id, icon_views, tray_icon::previous_tray_uids());
             const auto title = platform::to_wide(message.title);
             const auto text = platform::to_wide(message.text);
             if (!uid || !title || !text || !tray_icon::show_balloon(hwnd, *uid, *title, *text)) {

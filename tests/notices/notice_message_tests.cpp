@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "notices/notice_message.hpp"
+#include "tray_icon/tray_spec.hpp"
 
 namespace {
 
@@ -42,10 +43,13 @@ TEST(NoticeMessage, TextAndLogLineInTheProgramsLanguage) {
 }
 
 TEST(NoticeMessage, TheAccountsOwnIconElseTheFirstShown) {
-    EXPECT_EQ(notices::notice_icon("codex-1", {4097, 8193}), 8193u);
-    EXPECT_EQ(notices::notice_icon("claude-3", {4097, 8193}), 4097u) << "not in the tray";
-    EXPECT_EQ(notices::notice_icon("claude-3", {65535}), 65535u) << "the placeholder";
-    EXPECT_EQ(notices::notice_icon("claude-1", {}), std::nullopt);
+    const std::vector<std::string_view> ids = {"claude-1", "codex-1", "work"};
+    const std::vector<std::uint32_t> uids = tray_icon::tray_uids(ids);
+    EXPECT_EQ(notices::notice_icon("codex-1", ids, uids), 8193u);
+    EXPECT_EQ(notices::notice_icon("work", ids, uids), uids[2]) << "a hand-named id, by the tray's own rule";
+    EXPECT_EQ(notices::notice_icon("claude-3", ids, uids), 4097u) << "not in the tray";
+    EXPECT_EQ(notices::notice_icon("claude-3", {}, {65535}), 65535u) << "the placeholder";
+    EXPECT_EQ(notices::notice_icon("claude-1", ids, {}), std::nullopt);
 }
 
 }  // namespace
