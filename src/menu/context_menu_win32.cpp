@@ -56,8 +56,10 @@ void append_entries(HMENU menu, const std::vector<MenuEntry>& entries, CreatePop
     }
 }
 
-// The entries of the last menu shown, so that its commands name the accounts it showed.
-thread_local std::optional<std::vector<MenuEntry>> shown_menu;
+// The entries of the last menu shown, so that its commands name the accounts it showed. Only the
+// window's thread shows menus and handles their commands. (Not thread_local: mingw's emulated TLS
+// corrupted the heap when another thread ended.)
+std::optional<std::vector<MenuEntry>> shown_menu;
 
 // Copies what the menu shows; the registry is read before the state lock is taken.
 MenuInput current_menu_input() {

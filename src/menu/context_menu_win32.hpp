@@ -34,8 +34,8 @@ using HidePanel = void (*)(HWND) noexcept;
 // the panel for SHOW_SUPPRESSION_MS. Called again while a menu is open, it does nothing.
 void show_context_menu(HWND owner, bool from_panel, HidePanel hide_panel) noexcept;
 
-// The account the command `id` of the last menu shown on this thread was built for: empty when that
-// menu had no such entry, nothing when no menu was shown yet.
+// The account the command `id` of the last menu shown was built for: empty when that menu had no
+// such entry, nothing when no menu was shown yet. The window's thread only.
 [[nodiscard]] std::optional<std::string> shown_menu_account(std::uint32_t id);
 
 }  // namespace menu

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <future>
 #include <string>
 
 #include "menu/context_menu_win32.hpp"
@@ -110,6 +109,9 @@ TEST(PopupMenu, ReadsBackWithTextsIdentifiersAndCheckMarks) {
                   "    Columns (by provider) (130)\n"
                   "    Vertical stack (131)\n"
                   "    [x] Horizontal row (132)\n"
+                  "  [x] \uC54C\uB9BC (140)\n"
+                  "  \uC0AC\uC6A9 \uC18D\uB3C4 \uD45C\uC2DC (141)\n"
+                  "  \uB0A8\uC740 \uC591 \uD45C\uC2DC (142)\n"
                   "  [x] Windows \uC2DC\uC791 \uC2DC \uC790\uB3D9 \uC2E4\uD589 (20)\n"
                   "--\n"
                   "\uC885\uB8CC (2)\n"
@@ -202,10 +204,7 @@ TEST(ContextMenu, TracksAtTheCursorThenSuppressesHover) {
         EXPECT_EQ(native_interop::owned_counts().menus.load(), 0);
     }
 
-    // The commands of the menu shown name the accounts it was built for; a thread that showed
-    // none has no menu to ask.
-    EXPECT_EQ(std::async(std::launch::async, [] { return menu::shown_menu_account(300); }).get(),
-              std::nullopt);
+    // The commands of the menu shown name the accounts it was built for.
     state::AppState with_accounts;
     with_accounts.accounts = {accounts::Account{"claude-1", accounts::Provider::Claude, {}, std::nullopt, 0},
                               accounts::Account{"codex-1", accounts::Provider::Codex, {}, std::nullopt, 1}};
