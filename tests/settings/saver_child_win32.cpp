@@ -34,9 +34,20 @@ SaverChild::SaverChild(const std::filesystem::path& program, const std::string& 
     std::wstring line =
         L"\"" + program.wstring() + L"\" \"" + std::wstring(argument.begin(), argument.end()) + L"\"";
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &startup, &info)) {
-        throw std::runtime_error("CreateProcessW failed");
+    // Wine now and then refuses a start while it is still tearing down the child killed just
+    // before; a few more tries tell that apart from a start that cannot work.
+    DWORD error = 0;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                           nullptr, &startup, &info)) {
+            error = 0;
+            break;
+        }
+        error = GetLastError();
+        Sleep(100);
+    }
+    if (error != 0) {
+        throw std::runtime_error("CreateProcessW failed with error " + std::to_string(error));
     }
     CloseHandle(info.hThread);
     impl_->process.reset(info.hProcess);
